@@ -1,0 +1,234 @@
+// The engine core: start-up and shutdown, configuration, log, display and
+// common assets, the end-of-frame hub, drawing helpers, options panel, speed
+// test, input codes, text, date and bit helpers, badges and sound effects.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace engine {
+
+// ---------------------------------------------------------------------------
+// Record types
+// ---------------------------------------------------------------------------
+
+// One notice line drawn by the hub until its 180th frame.
+struct ment : platform::Object {
+  int32_t tick = 0;
+  Text txt;
+  int32_t c = 0;
+};
+
+// One floating score number.
+struct ore : platform::Object {
+  int32_t n = 0;
+  float x = 0.0f, y = 0.0f;
+  int32_t t = 0;
+  int32_t r = 0, g = 0, b = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Global state (created once at start-up, kept for the whole run)
+// ---------------------------------------------------------------------------
+
+constexpr int32_t WeekNumber = 1;
+extern const Text TitleName;     // "Quill Retro"
+extern const Text TitleSubName;  // "Sprite Tool"
+extern Text WindowTitle;
+
+// Start-up, configuration and log (start_up.cpp, setup_ini.cpp, log.cpp).
+extern int32_t EngineSettings[100];
+extern int32_t KeyMap[101];
+extern std::vector<Text> AudioDriverNames;
+extern int32_t LogStream;
+extern int32_t MouseMode;
+extern int32_t PlayerCount;
+extern int32_t BadgeCount;
+extern int32_t PauseState;
+extern int32_t LevelBests[31];
+
+// Display set-up and common assets (display.cpp).
+extern int32_t ModeWidths[2500];
+extern int32_t ModeHeights[2500];
+extern int32_t ModeCount;
+extern int32_t ChosenModeWidth, ChosenModeHeight;
+extern int32_t VirtualWidth, VirtualHeight;
+extern int32_t CommonObjectsLoaded;
+extern int32_t FontTable[20];
+extern int32_t FontGrid[100];
+extern int32_t IconStripSmooth, IconStripSharp;
+extern int32_t LogoImage, SiteLogoImage;
+extern int32_t BadgeSound, BadgeImage;
+
+// Joysticks found at start-up, indexed 1 to 4 (input_codes.cpp).
+extern int32_t JoyCount;
+extern Text JoyNames[5];
+extern int32_t JoyButtonMasks[5], JoyHasHat[5], JoyPresent[5];
+extern float JoyRestX[5], JoyRestY[5], JoyRestZ[5], JoyRestR[5], JoyRestU[5], JoyRestV[5];
+
+// End-of-frame hub (end_frame.cpp).
+extern int32_t FrameSkipPhase;
+extern int32_t OptionsOpen;
+extern int32_t DebugOverlayOn;
+extern int32_t LastFrameTime;
+extern int32_t FramesPerSecond;
+extern int32_t LastCollection;
+extern int32_t FrameRateTarget;
+extern int32_t MouseX, MouseY, PrevMouseX, PrevMouseY;
+extern int32_t MouseHit1, MouseHit2;
+extern float CameraX, CameraY;
+extern platform::List<ment> NoticeList;
+extern platform::List<ore> PopupList;
+
+// Drawing helpers (draw_helpers.cpp).
+extern int32_t DrawLimits[20];
+extern int32_t DrawCounts[20];
+extern float BackdropColour[3];
+extern float BackdropTarget[3];
+
+// Options panel (options_panel.cpp).
+extern int32_t OptionsPanelY;
+
+// Text entry (text_entry.cpp).
+extern int32_t BackspaceRepeat;
+extern Text PlayerName;
+
+// Badges and sound effects (sound_effects.cpp).
+extern int32_t ChannelTable[260];
+extern float ChannelLevels[260];
+extern int32_t SoundEffects[201];
+extern Text BadgeNames[16];
+extern int32_t BadgeMask;
+extern int32_t SfxChannelCursor;
+extern int32_t TrackChannel;
+
+// ---------------------------------------------------------------------------
+// Start-up, configuration file, log and shutdown
+// ---------------------------------------------------------------------------
+
+[[noreturn]] void AppMain();
+void LogLine(const Text& text);
+void WriteSetupIni();
+[[noreturn]] void ShutDown();
+
+// ---------------------------------------------------------------------------
+// Display set-up and common assets
+// ---------------------------------------------------------------------------
+
+void ApplyGraphicsSettings();
+void LoadCommonObjects();
+
+// ---------------------------------------------------------------------------
+// End-of-frame hub, notices and score pop-ups
+// ---------------------------------------------------------------------------
+
+int32_t EndFrame(int32_t frame_rate, int32_t unused, int32_t show_pointer);
+int32_t AddNotice(const Text& text, int32_t colour);
+int32_t SpawnScorePopup(int32_t n, int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
+int32_t UpdateScorePopups();
+
+// ---------------------------------------------------------------------------
+// Pause screen and screenshots
+// ---------------------------------------------------------------------------
+
+int32_t TakeScreenshot();
+int32_t PauseScreen();
+Text SanitiseFileName(const Text& text);
+
+// ---------------------------------------------------------------------------
+// Drawing helpers and draw budget
+// ---------------------------------------------------------------------------
+
+// Values of omitted arguments, compared exactly.
+constexpr float kSameScale = -37171648.0f;
+constexpr float kKeepAlpha = 37171648.0f;
+
+int32_t ResetDrawState();
+int32_t SetBlendKind(int32_t kind);
+int32_t SetColourAlpha(float r, float g, float b, float alpha = kKeepAlpha);
+int32_t SetScaleXY(float sx, float sy = kSameScale);
+int32_t SetAngle(float angle);
+int32_t ClampInt(int32_t value, int32_t lo, int32_t hi);
+float ClampFloat(float value, float lo, float hi);
+int32_t SelectFont(int32_t family, int32_t size);
+int32_t DrawTextAligned(int32_t x, int32_t y, const Text& text, int32_t h, int32_t v);
+int32_t DrawStripedBackdrop();
+int32_t BeginFrame(int32_t clear);
+int32_t DrawSpriteCounted(int32_t image, int32_t x, int32_t y, int32_t frame, int32_t slot);
+int32_t DrawGlowSprite(int32_t image, int32_t x, int32_t y, int32_t frame, int32_t glow_image,
+                       float glow_scale, float glow_alpha);
+int32_t DrawGlowSpriteB(int32_t image, int32_t x, int32_t y, int32_t frame, int32_t glow_image,
+                        float glow_scale, float glow_alpha);
+int32_t MouseInRect(int32_t x, int32_t y, int32_t w, int32_t h);
+int32_t PrevMouseInRect(int32_t x, int32_t y, int32_t w, int32_t h);
+
+// ---------------------------------------------------------------------------
+// Options panel
+// ---------------------------------------------------------------------------
+
+int32_t OptionsMenuFrame();
+int32_t SettingChooserRow(int32_t index, int32_t x, int32_t y, int32_t icon_base,
+                          const Text& o1, const Text& o2, const Text& o3, const Text& o4,
+                          const Text& o5, const Text& o6);
+int32_t VolumeSlider(int32_t value, int32_t x, int32_t y, const Text& label);
+int32_t KeyBindingRow(int32_t key_index, int32_t x, int32_t y);
+
+// ---------------------------------------------------------------------------
+// Engine speed test
+// ---------------------------------------------------------------------------
+
+int32_t RunEngineTest(int32_t target, int32_t sprite_scale);
+
+// ---------------------------------------------------------------------------
+// Input codes and key names
+// ---------------------------------------------------------------------------
+
+Text KeyCodeName(int32_t code);
+int32_t ScanAnyInput();
+int32_t InputCodeDown(int32_t code);
+int32_t ControlDown(int32_t control, int32_t player);
+
+// ---------------------------------------------------------------------------
+// Text helpers and text entry
+// ---------------------------------------------------------------------------
+
+Text SplitField(const Text& text, const Text& sep, int32_t n, int32_t mode);
+Text KeyOfPair(const Text& text);
+Text ValueOfPair(const Text& text);
+int32_t HexToInt(const Text& text);
+Text ShuffleString(const Text& text);
+Text ScrambleForward(const Text& text);
+Text ScrambleBackward(const Text& text);
+Text RunLengthEncode(const Text& text);
+Text RunLengthDecode(const Text& text);
+Text EditTextField(const Text& text);
+int32_t RunNameEntryDialog();
+Text FormatThousands(int32_t n, const Text& prefix);
+
+// ---------------------------------------------------------------------------
+// Dates, times and bits
+// ---------------------------------------------------------------------------
+
+int32_t NowMillis();
+int64_t MakeTimestamp(const Text& date = Text());
+Text FormatTimeOfDay(int64_t timestamp);
+Text FormatDate(int64_t timestamp);
+Text FormatDuration(int32_t ms, int32_t show_seconds, int32_t show_minutes,
+                    int32_t show_hours);
+int32_t DayNumberOfDate(const Text& date);
+int32_t DaysInMonth(const Text& date);
+Text MonthName(int32_t month, int32_t long_form);
+int32_t BitIsSet(int32_t value, int32_t n);
+int32_t SetBit(int32_t value, int32_t n, int32_t bit);
+
+// ---------------------------------------------------------------------------
+// Badges and sound effects
+// ---------------------------------------------------------------------------
+
+void PlaySfx(int32_t index, float rate, float volume, float pan);
+void AwardBadge(int32_t n);
+void PlaySoundAtVolume(int32_t sound);
+
+}  // namespace engine

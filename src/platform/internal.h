@@ -1,0 +1,29 @@
+// Internals shared by the platform layer's own files. Nothing outside
+// src/platform includes this header.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform.h"
+
+namespace platform {
+
+// The drawing space: one back buffer of opaque 0xAARRGGBB pixels, the size of
+// the virtual resolution (800 x 600 unless changed). raster.cpp owns it.
+struct BackBuffer {
+  int32_t width = 800;
+  int32_t height = 600;
+  std::vector<uint32_t> pixels = std::vector<uint32_t>(800 * 600, 0xFF000000u);
+};
+BackBuffer& TheBackBuffer();
+// Gives the back buffer a new size, cleared to the clear colour.
+void ResizeBackBuffer(int32_t width, int32_t height);
+
+// Takes the host's pending events into the input state (input.cpp). Every
+// key and mouse query calls it first.
+void PumpInput();
+// The virtual resolution the mouse is mapped into (window.cpp).
+void VirtualResolution(int32_t& width, int32_t& height);
+
+}  // namespace platform

@@ -1,0 +1,479 @@
+// The platform layer: every operation the system uses to reach the window,
+// the 2D drawing context, images, fonts, audio, input, files, the clock,
+// random numbers, lists and sockets. Nothing outside src/platform talks to
+// the operating system or a library directly.
+//
+// Conventions: integers are 32-bit and wrap, floats are 32-bit, texts are
+// 16-bit code units with 1-based positions. Images, fonts, sounds, channels,
+// streams, folder listings and sockets are integer handles; 0 is "none".
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// Texts
+// ---------------------------------------------------------------------------
+
+using Text = std::u16string;
+
+namespace platform {
+// Conversions at the OS boundary only (file names, window caption).
+std::string ToUtf8(const Text& text);
+Text FromUtf8(const std::string& utf8);
+// One code unit per byte, as files hold texts.
+Text FromBytes(const std::string& bytes);
+std::string ToBytes(const Text& text);  // low 8 bits of each unit
+}  // namespace platform
+
+Text fw_mid(const Text& text, int32_t pos, int32_t size = -1);
+Text fw_left(const Text& text, int32_t n);
+Text fw_right(const Text& text, int32_t n);
+int32_t fw_instr(const Text& text, const Text& part, int32_t start = 1);
+Text fw_replace(const Text& text, const Text& find, const Text& with);
+Text fw_trim(const Text& text);
+Text fw_upper(const Text& text);
+Text fw_lower(const Text& text);
+Text fw_hex(int32_t value);
+Text rt_string_from_int(int32_t value);
+Text rt_string_from_long(int64_t value);
+int32_t rt_string_to_int(const Text& text);
+int64_t rt_string_to_long(const Text& text);
+Text rt_string_from_char(int32_t code);
+int32_t rt_string_first_char(const Text& text);
+// Code unit by code unit, then by length: below 0, 0 or above 0.
+int32_t rt_string_compare(const Text& a, const Text& b);
+
+// ---------------------------------------------------------------------------
+// Numbers
+// ---------------------------------------------------------------------------
+
+// Truncation toward zero, saturating instead of undefined for out-of-range
+// values (NaN gives 0).
+int32_t rt_float_to_int(double value);
+// 32-bit wrapping arithmetic without undefined behaviour.
+inline int32_t wrap_add(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int32_t wrap_sub(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+inline int32_t wrap_mul(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+// Division truncating toward zero; INT_MIN / -1 wraps, x / 0 gives 0.
+int32_t wrap_div(int32_t a, int32_t b);
+int32_t wrap_mod(int32_t a, int32_t b);
+double fw_sin_deg(double degrees);
+double fw_cos_deg(double degrees);
+
+// ---------------------------------------------------------------------------
+// Clock, process and memory
+// ---------------------------------------------------------------------------
+
+int32_t rt_millisecs();
+void rt_delay(int32_t ms);
+Text fw_current_date();  // "%d %b %Y" with English month names
+Text fw_current_time();  // "%H:%M:%S"
+[[noreturn]] void rt_end(int32_t exit_code = 0);
+void fw_debug_log(const Text& text);
+void rt_gc_set_mode(int32_t mode);
+int32_t rt_gc_collect();
+int32_t rt_gc_memory_in_use();
+
+// ---------------------------------------------------------------------------
+// Files, folders and streams (paths relative to the current folder, "/")
+// ---------------------------------------------------------------------------
+
+int32_t fw_change_dir(const Text& path);
+Text fw_current_dir();
+int32_t fw_file_type(const Text& path);  // 0 missing, 1 file, 2 folder
+int32_t fw_delete_file(const Text& path);
+// Replaces `to` atomically; 1 on success. Used for safe saves.
+int32_t fw_rename_file(const Text& from, const Text& to);
+int32_t fw_read_dir(const Text& path);
+Text fw_next_file(int32_t listing);
+void fw_close_dir(int32_t listing);
+int32_t fw_read_file(const Text& path);
+int32_t fw_write_file(const Text& path);
+void fw_close_file(int32_t stream);
+void fw_close_stream(int32_t stream);
+Text fw_read_line(int32_t stream);
+int32_t fw_write_line(int32_t stream, const Text& text);
+int32_t fw_stream_eof(int32_t stream);
+int32_t fw_read_int(int32_t stream);
+int32_t fw_write_int(int32_t stream, int32_t value);
+
+// ---------------------------------------------------------------------------
+// Handles
+// ---------------------------------------------------------------------------
+
+namespace platform {
+// Root of every object that can be held by an integer handle.
+struct Object {
+  virtual ~Object() = default;
+};
+}  // namespace platform
+
+int32_t rt_handle_from_object(const std::shared_ptr<platform::Object>& object);
+std::shared_ptr<platform::Object> rt_handle_to_object(int32_t handle);
+
+namespace platform {
+// The object behind a handle as type T, or null when the handle is 0,
+// unknown, or of another type.
+template <class T>
+std::shared_ptr<T> HandleTo(int32_t handle) {
+  return std::dynamic_pointer_cast<T>(rt_handle_to_object(handle));
+}
+}  // namespace platform
+
+// ---------------------------------------------------------------------------
+// Lists of records
+// ---------------------------------------------------------------------------
+
+namespace platform {
+// An ordered list of shared records. A walk may remove the record it has
+// just been given without disturbing the rest of the walk.
+template <class T>
+class List {
+ public:
+  using Ref = std::shared_ptr<T>;
+  void Clear() { links_.clear(); }
+  int32_t Count() const { return static_cast<int32_t>(links_.size()); }
+  void Append(Ref record) { links_.push_back(std::move(record)); }
+  // Removes the first link holding the record.
+  void Remove(const Ref& record) {
+    for (auto it = links_.begin(); it != links_.end(); ++it) {
+      if (*it == record) {
+        links_.erase(it);
+        return;
+      }
+    }
+  }
+  template <class Visit>
+  void ForEach(Visit visit) {
+    for (auto it = links_.begin(); it != links_.end();) {
+      auto next = std::next(it);
+      Ref keep = *it;  // the record lives while the walk holds it
+      visit(keep);
+      it = next;
+    }
+  }
+  // Stable sort by compare(a, b) returning below 0, 0 or above 0.
+  // ascending = 1 keeps the comparison's order, 0 reverses it.
+  template <class Compare>
+  void Sort(int32_t ascending, Compare compare) {
+    links_.sort([&](const Ref& a, const Ref& b) {
+      int32_t c = compare(*a, *b);
+      return ascending ? c < 0 : c > 0;
+    });
+  }
+  const std::list<Ref>& Links() const { return links_; }
+
+ private:
+  std::list<Ref> links_;
+};
+}  // namespace platform
+
+// ---------------------------------------------------------------------------
+// Random numbers (one generator for the whole system; bit-exact)
+// ---------------------------------------------------------------------------
+
+void fw_seed_rnd(int32_t seed);
+int32_t fw_rand_int(int32_t a, int32_t b);
+namespace platform {
+int32_t RandomState();  // for tests and the sequencer's reproducibility checks
+}
+
+// ---------------------------------------------------------------------------
+// Window and display
+// ---------------------------------------------------------------------------
+
+int32_t fw_gl_2d_driver();
+int32_t fw_d3d9_2d_driver();
+int32_t fw_d3d7_2d_driver();
+void fw_set_graphics_driver(int32_t driver, int32_t default_flags);
+int32_t fw_count_graphics_modes();
+void fw_get_graphics_mode(int32_t index, int32_t& width, int32_t& height, int32_t& depth,
+                          int32_t& rate);
+int32_t fw_graphics_mode_exists(int32_t width, int32_t height, int32_t depth, int32_t rate);
+// 1 when the window opened, 0 when it could not be opened.
+int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate,
+                         int32_t flags);
+void fw_close_graphics();
+void fw_set_app_title(const Text& title);
+void fw_set_virtual_resolution(int32_t width, int32_t height);
+void fw_flip(int32_t sync);
+void fw_show_mouse();
+void fw_hide_mouse();
+int32_t fw_app_terminate_requested();
+
+// ---------------------------------------------------------------------------
+// Drawing (one current drawing state; the back buffer is 0xAARRGGBB)
+// ---------------------------------------------------------------------------
+
+void fw_set_color(int32_t r, int32_t g, int32_t b);
+void fw_get_color(int32_t& r, int32_t& g, int32_t& b);
+void fw_set_alpha(float alpha);
+float fw_get_alpha();
+void fw_set_blend(int32_t mode);  // 1 mask, 2 solid, 3 alpha, 4 light, 5 shade
+int32_t fw_get_blend();
+void fw_set_rotation(float degrees);
+float fw_get_rotation();
+void fw_set_scale(float sx, float sy);
+void fw_get_scale(float& sx, float& sy);
+void fw_set_cls_color(int32_t r, int32_t g, int32_t b);
+void fw_cls();
+void fw_plot(float x, float y);
+void fw_draw_rect(float x, float y, float width, float height);
+void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel = 1);
+void fw_draw_image(int32_t image, float x, float y, int32_t frame = 0);
+void fw_draw_text(const Text& text, float x, float y);
+
+// ---------------------------------------------------------------------------
+// Images and pixel maps
+// ---------------------------------------------------------------------------
+
+namespace platform {
+// A block of 0xAARRGGBB pixels, top row first.
+struct Pixmap : Object {
+  Pixmap(int32_t w, int32_t h) : width(w), height(h), pixels(size_t(w) * size_t(h), 0u) {}
+  int32_t width;
+  int32_t height;
+  std::vector<uint32_t> pixels;
+  // Bumped by every write so that drawing can cache what it derives.
+  uint64_t generation = 0;
+};
+using PixmapRef = std::shared_ptr<Pixmap>;
+}  // namespace platform
+
+// Image flags: 1 masked, 2 filtered, 4 mipmapped, 8 dynamic; -1 = 3.
+int32_t fw_load_image(const Text& path, int32_t flags);
+int32_t fw_load_image(const platform::PixmapRef& pixmap, int32_t flags);
+int32_t fw_load_anim_image(const Text& path, int32_t cell_width, int32_t cell_height,
+                           int32_t first_cell, int32_t cell_count, int32_t flags);
+int32_t fw_create_image(int32_t width, int32_t height, int32_t frames, int32_t flags);
+int32_t fw_image_width(int32_t image);
+int32_t fw_image_height(int32_t image);
+int32_t fw_image_frames(int32_t image);
+void fw_set_auto_mid_handle(int32_t enable);
+platform::PixmapRef fw_lock_image(int32_t image, int32_t frame = 0, int32_t read = 1,
+                                  int32_t write = 1);
+void fw_unlock_image(int32_t image, int32_t frame = 0);
+uint32_t fw_read_pixel(const platform::PixmapRef& pixmap, int32_t x, int32_t y);
+void fw_write_pixel(const platform::PixmapRef& pixmap, int32_t x, int32_t y, uint32_t argb);
+platform::PixmapRef fw_create_pixmap(int32_t width, int32_t height);
+platform::PixmapRef fw_load_pixmap(const Text& path);  // PNG file; null on failure
+platform::PixmapRef fw_grab_pixmap(int32_t x, int32_t y, int32_t width, int32_t height);
+void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame = 0);
+int32_t fw_save_pixmap_png(const platform::PixmapRef& pixmap, const Text& path,
+                           int32_t compression);
+
+// ---------------------------------------------------------------------------
+// Fonts
+// ---------------------------------------------------------------------------
+
+int32_t fw_load_image_font(const Text& path, int32_t pixel_size, int32_t style);
+void fw_set_image_font(int32_t font);
+int32_t fw_text_width(const Text& text);
+int32_t fw_text_height();
+
+// ---------------------------------------------------------------------------
+// Audio
+// ---------------------------------------------------------------------------
+
+std::vector<Text> fw_audio_driver_names();
+int32_t fw_audio_driver_exists(const Text& name);
+int32_t fw_set_audio_driver(const Text& name);
+int32_t fw_enable_openal_audio();
+int32_t fw_load_sound(const Text& path, int32_t flags);
+int32_t fw_alloc_channel();
+// Readies the sound paused on the channel (a new one when channel is 0);
+// returns the channel, 0 when none.
+int32_t fw_cue_sound(int32_t sound, int32_t channel = 0);
+void fw_set_channel_volume(int32_t channel, float volume);
+void fw_set_channel_pan(int32_t channel, float pan);
+void fw_set_channel_rate(int32_t channel, float rate);
+void fw_resume_channel(int32_t channel);
+void fw_stop_channel(int32_t channel);
+int32_t fw_channel_playing(int32_t channel);
+
+// ---------------------------------------------------------------------------
+// Input (Windows virtual-key codes; mouse buttons 1 left, 2 right, 3 middle)
+// ---------------------------------------------------------------------------
+
+int32_t fw_key_down(int32_t key);
+int32_t fw_key_hit(int32_t key);
+int32_t fw_get_char();
+void fw_flush_keys();
+int32_t fw_mouse_down(int32_t button);
+int32_t fw_mouse_hit(int32_t button);
+float fw_virtual_mouse_x();
+float fw_virtual_mouse_y();
+int32_t fw_mouse_z_speed();
+int32_t fw_joy_count();
+Text fw_joy_name(int32_t port);
+int32_t fw_joy_button_caps(int32_t port);
+int32_t fw_joy_button_down(int32_t button, int32_t port);
+float fw_joy_axis_x(int32_t port);
+float fw_joy_axis_y(int32_t port);
+float fw_joy_axis_z(int32_t port);
+float fw_joy_axis_r(int32_t port);
+float fw_joy_axis_u(int32_t port);
+float fw_joy_axis_v(int32_t port);
+float fw_joy_hat(int32_t port);
+
+// ---------------------------------------------------------------------------
+// Sockets (POSIX TCP; every call blocks, bounded by time-outs)
+// ---------------------------------------------------------------------------
+
+int32_t fw_create_tcp_socket();
+int32_t fw_host_ip(const Text& host, int32_t index);
+int32_t fw_connect_socket(int32_t socket, int32_t address, int32_t port);
+int32_t fw_create_socket_stream(int32_t socket, int32_t close_socket_with_stream);
+void fw_close_socket(int32_t socket);
+
+// ---------------------------------------------------------------------------
+// The host seam: what touches the OS at run time. The SDL2 host drives the
+// program; the scripted host drives tests with a virtual clock, queued input
+// and captured frames and audio.
+// ---------------------------------------------------------------------------
+
+namespace platform {
+
+struct DisplayMode {
+  int32_t width, height, depth, rate;
+};
+
+// Input events delivered by a host's event pump, in window pixels.
+struct InputEvent {
+  enum Kind { kKeyDown, kKeyUp, kChar, kMouseMove, kMouseDown, kMouseUp, kWheel, kQuit };
+  Kind kind;
+  int32_t code = 0;  // virtual-key code, character code, button or wheel steps
+  float x = 0, y = 0;
+};
+
+struct JoystickState {
+  Text name;
+  int32_t buttons = 0;  // number of buttons
+  uint32_t held = 0;    // bit n: button n held
+  float axes[6] = {0, 0, 0, 0, 0, 0};  // x, y, z, r, u, v
+  float hat = -1.0f;                   // fraction of a turn, -1 centred
+};
+
+// Pulls `frames` stereo frames of float samples (-1..1) into `out`.
+using AudioCallback = std::function<void(float* out, int32_t frames)>;
+enum class AudioBackend { kDefault, kAlsa };
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  // Clock and process.
+  virtual uint32_t Millisecs() = 0;
+  virtual void Delay(int32_t ms) = 0;
+  [[noreturn]] virtual void EndProcess(int32_t code) = 0;
+  // Window.
+  virtual std::vector<DisplayMode> DisplayModes() = 0;
+  virtual bool OpenWindow(int32_t width, int32_t height, bool fullscreen, int32_t depth,
+                          const std::string& caption_utf8) = 0;
+  virtual void CloseWindow() = 0;
+  virtual bool WindowOpen() const = 0;
+  virtual void SetCaption(const std::string& caption_utf8) = 0;
+  virtual void ShowCursor(bool show) = 0;
+  // Shows an 800 x 600 (or w x h) 0xAARRGGBB frame, scaled to the window.
+  virtual void Present(const uint32_t* pixels, int32_t width, int32_t height) = 0;
+  // Maps a window position to the drawing space of the given size.
+  virtual void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx,
+                               float& vy) = 0;
+  virtual void PumpEvents(std::vector<InputEvent>& out) = 0;
+  // Joysticks.
+  virtual int32_t JoystickCount() = 0;
+  virtual JoystickState Joystick(int32_t port) = 0;
+  // Audio device: a stereo float stream at `rate` pulled through callback.
+  virtual bool OpenAudio(AudioBackend backend, int32_t rate, AudioCallback callback) = 0;
+  virtual void CloseAudio() = 0;
+  virtual void LockAudio() = 0;
+  virtual void UnlockAudio() = 0;
+};
+
+// The host in use; the SDL2 host unless another was installed.
+Host& CurrentHost();
+void InstallHost(std::unique_ptr<Host> host);
+std::unique_ptr<Host> MakeSdlHost();
+
+// Thrown by the scripted host's EndProcess so that a test regains control.
+struct ProcessEnded {
+  int32_t code;
+};
+
+// A host for tests: virtual clock advanced by Delay, input queued per frame,
+// presented frames and audio kept for inspection.
+class ScriptedHost : public Host {
+ public:
+  ScriptedHost();
+  ~ScriptedHost() override;
+
+  // Test controls.
+  void SetClock(uint32_t ms) { clock_ = ms; }
+  void Advance(uint32_t ms) { clock_ += ms; }
+  // Events delivered at the first pump after `presents` frames were shown.
+  void QueueAtFrame(int32_t presents, const InputEvent& event);
+  void Queue(const InputEvent& event) { QueueAtFrame(presented_, event); }
+  // Called after every present with the number of frames shown so far.
+  std::function<void(ScriptedHost&, int32_t)> on_present;
+  // Called by every Delay with the milliseconds asked for.
+  std::function<void(ScriptedHost&, int32_t)> on_delay;
+  int32_t Presents() const { return presented_; }
+  const std::vector<uint32_t>& LastFrame() const { return last_frame_; }
+  std::vector<DisplayMode> modes = {{800, 600, 32, 60}, {1024, 768, 32, 60}};
+  std::vector<JoystickState> joysticks;
+  bool fail_open_window = false;
+  // Renders `frames` stereo frames from the open audio device.
+  std::vector<float> RenderAudio(int32_t frames);
+  int32_t audio_rate = 0;
+  AudioBackend audio_backend = AudioBackend::kDefault;
+
+  uint32_t Millisecs() override { return clock_; }
+  void Delay(int32_t ms) override;
+  [[noreturn]] void EndProcess(int32_t code) override;
+  std::vector<DisplayMode> DisplayModes() override { return modes; }
+  bool OpenWindow(int32_t width, int32_t height, bool fullscreen, int32_t depth,
+                  const std::string& caption_utf8) override;
+  void CloseWindow() override { window_open_ = false; }
+  bool WindowOpen() const override { return window_open_; }
+  void SetCaption(const std::string& caption_utf8) override { caption = caption_utf8; }
+  void ShowCursor(bool show) override { cursor_shown = show; }
+  void Present(const uint32_t* pixels, int32_t width, int32_t height) override;
+  void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx,
+                       float& vy) override;
+  void PumpEvents(std::vector<InputEvent>& out) override;
+  int32_t JoystickCount() override { return static_cast<int32_t>(joysticks.size()); }
+  JoystickState Joystick(int32_t port) override;
+  bool OpenAudio(AudioBackend backend, int32_t rate, AudioCallback callback) override;
+  void CloseAudio() override;
+  void LockAudio() override {}
+  void UnlockAudio() override {}
+
+  std::string caption;
+  bool cursor_shown = true;
+  bool fullscreen = false;
+  int32_t window_width = 0, window_height = 0, window_depth = 0;
+  int32_t windows_opened = 0;
+
+ private:
+  uint32_t clock_ = 1000;
+  int32_t presented_ = 0;
+  bool window_open_ = false;
+  std::vector<uint32_t> last_frame_;
+  std::vector<std::pair<int32_t, InputEvent>> queued_;
+  AudioCallback audio_;
+};
+
+// Installs a fresh scripted host and resets the platform's state; returns it.
+ScriptedHost& UseScriptedHost();
+
+}  // namespace platform

@@ -1,0 +1,55 @@
+// The SDL2 host: the real window, events, joysticks, clock and audio device.
+#pragma once
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "platform.h"
+
+namespace platform {
+
+class SdlHost : public Host {
+ public:
+  SdlHost();
+  ~SdlHost() override;
+
+  uint32_t Millisecs() override;
+  void Delay(int32_t ms) override;
+  [[noreturn]] void EndProcess(int32_t code) override;
+
+  std::vector<DisplayMode> DisplayModes() override;
+  bool OpenWindow(int32_t width, int32_t height, bool fullscreen, int32_t depth,
+                  const std::string& caption_utf8) override;
+  void CloseWindow() override;
+  bool WindowOpen() const override { return window_ != nullptr; }
+  void SetCaption(const std::string& caption_utf8) override;
+  void ShowCursor(bool show) override;
+  void Present(const uint32_t* pixels, int32_t width, int32_t height) override;
+  void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx,
+                       float& vy) override;
+  void PumpEvents(std::vector<InputEvent>& out) override;
+
+  int32_t JoystickCount() override;
+  JoystickState Joystick(int32_t port) override;
+
+  bool OpenAudio(AudioBackend backend, int32_t rate, AudioCallback callback) override;
+  void CloseAudio() override;
+  void LockAudio() override;
+  void UnlockAudio() override;
+
+ private:
+  // Window (sdl_host.cpp).
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  int32_t texture_width_ = 0, texture_height_ = 0;
+  std::string caption_;
+  std::vector<SDL_Joystick*> joysticks_;
+  // Audio device (sdl_audio.cpp).
+  SDL_AudioDeviceID audio_device_ = 0;
+  AudioCallback audio_callback_;
+  static void AudioTrampoline(void* self, Uint8* stream, int len);
+};
+
+}  // namespace platform
