@@ -17,7 +17,7 @@ struct BackBuffer {
   std::vector<uint32_t> pixels = std::vector<uint32_t>(800 * 600, 0xFF000000u);
 };
 BackBuffer& TheBackBuffer();
-// Gives the back buffer a new size, cleared to the clear colour.
+// Gives the back buffer a new size, cleared to opaque black.
 void ResizeBackBuffer(int32_t width, int32_t height);
 
 // Takes the host's pending events into the input state (input.cpp). Every
