@@ -229,7 +229,9 @@ TEST(SdlKeyTable, NoTwoKeysShareACodeUnlessMeantTo) {
     if (code != 0) ++users[code];
   }
   for (const auto& [code, count] : users) {
-    if (!shared.count(code)) EXPECT_EQ(count, 1) << "code " << code;
+    if (!shared.count(code)) {
+      EXPECT_EQ(count, 1) << "code " << code;
+    }
   }
   EXPECT_EQ(users[13], 2);
   EXPECT_EQ(users[173], 2);
