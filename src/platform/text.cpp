@@ -79,8 +79,6 @@ std::string ToBytes(const Text& text) {
 
 }  // namespace platform
 
-Text rt_string_from_long(int64_t value) {
-  return platform::FromBytes(std::to_string(value));
-}
+Text rt_string_from_long(int64_t value) { return platform::FromBytes(std::to_string(value)); }
 
 Text rt_string_from_int(int32_t value) { return rt_string_from_long(value); }
