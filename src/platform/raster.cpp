@@ -210,8 +210,7 @@ void RowRange(const LocalBox& box, float y, float hx, float hy, int32_t height, 
 // row(dst, first, end, u, v, du, dv) per row span with the local position of
 // the first pixel centre and its step per column.
 template <class Row>
-void ScanBox(const LocalBox& box, const Mapping& m, float x, float y, float hx, float hy,
-             Row&& row) {
+void ScanBox(const LocalBox& box, const Mapping& m, float y, float hx, float hy, Row&& row) {
   BackBuffer& buffer = TheBackBuffer();
   int32_t row_first, row_end;
   RowRange(box, y, hx, hy, buffer.height, row_first, row_end);
@@ -256,7 +255,7 @@ void FillShape(const LocalBox& box, float x, float y) {
   if (!InverseMapping(x, y, 0, 0, m)) return;
   uint32_t color = PaintColor(paint), weight = 255 * paint.alpha;
   WithMode(paint.mode, [&]<int Mode>() {
-    ScanBox(box, m, x, y, 0, 0,
+    ScanBox(box, m, y, 0, 0,
             [&](uint32_t* row, int32_t first, int32_t end, double, double, double, double) {
               FillSpan<Mode>(row, first, end, color, weight);
             });
@@ -307,10 +306,10 @@ struct Texture {
   int32_t width, height;
 };
 
-inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {  // f 0..256
-  uint32_t rb = (((a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f) >> 8) & 0xFF00FFu;
-  uint32_t ag = (((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f) & 0xFF00FF00u;
-  return rb | ag;
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {  // f 0..256, rounded
+  uint32_t rb = (a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f + 0x800080u;
+  uint32_t ag = ((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f + 0x800080u;
+  return ((rb >> 8) & 0xFF00FFu) | (ag & 0xFF00FF00u);
 }
 
 // Fixed point 16.16 texel coordinates.
@@ -430,7 +429,7 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float
   WithMode(paint.mode, [&]<int Mode>() {
     auto draw = [&]<bool Colored, bool Filtered>() {
       ScanBox(
-          local, m, x, y, hx, hy,
+          local, m, y, hx, hy,
           [&](uint32_t* row, int32_t first, int32_t end, double u, double v, double du, double dv) {
             TexturedRow<Mode, Colored, Filtered>(row, first, end, u, v, du, dv, texture, paint);
           });
