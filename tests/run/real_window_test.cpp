@@ -14,7 +14,6 @@
 #include <string>
 #include <thread>
 
-#include "platform/internal.h"
 #include "platform/platform.h"
 
 extern char** environ;
@@ -97,14 +96,12 @@ class RealWindow : public ::testing::Test {
 
 // Left half red, right half blue, one green block at (100, 100).
 void DrawTestPicture() {
-  platform::BackBuffer& buffer = platform::TheBackBuffer();
-  for (int32_t y = 0; y < buffer.height; ++y) {
-    for (int32_t x = 0; x < buffer.width; ++x) {
-      bool block = x >= 100 && x < 140 && y >= 100 && y < 140;
-      uint32_t colour = block ? 0xFF00FF00u : x < buffer.width / 2 ? 0xFFFF0000u : 0xFF0000FFu;
-      buffer.pixels[size_t(y) * size_t(buffer.width) + size_t(x)] = colour;
-    }
-  }
+  fw_set_cls_color(255, 0, 0);
+  fw_cls();
+  fw_set_color(0, 0, 255);
+  fw_draw_rect(400, 0, 400, 600);
+  fw_set_color(0, 255, 0);
+  fw_draw_rect(100, 100, 40, 40);
 }
 
 // The colour of one window pixel as "#RRGGBB", read from a screenshot.
