@@ -13,8 +13,9 @@ constexpr int32_t kLargestSide = 16384;
 
 struct WindowState {
   int32_t driver = kOpenGlDriver;
+  // A back buffer is always there, so the flags are remembered and change
+  // nothing.
   int32_t default_flags = 0;
-  int32_t open_flags = 0;
   int32_t rate = 0;
   Text title;
   bool cursor_shown = true;
@@ -117,7 +118,7 @@ int32_t fw_graphics_mode_exists(int32_t width, int32_t height, int32_t depth, in
 }
 
 int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate,
-                         int32_t flags) {
+                         int32_t /*flags*/) {
   platform::WindowState& state = State();
   if (!platform::SensibleSize(width, height)) return 0;
   platform::Host& host = CurrentHost();
@@ -125,7 +126,6 @@ int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t r
   bool fullscreen = depth != 0;
   if (!host.OpenWindow(width, height, fullscreen, depth, platform::ToUtf8(state.title))) return 0;
   host.ShowCursor(state.cursor_shown);
-  state.open_flags = flags | state.default_flags;
   state.rate = rate > 0 ? rate : 0;
   state.paced_before = false;
   platform::SetDrawingSpace(width, height);
