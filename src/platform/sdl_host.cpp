@@ -264,6 +264,10 @@ JoystickState SdlHost::Joystick(int32_t port) {
   if (port < 0 || port >= JoystickCount()) return state;
   if (joysticks_.size() <= size_t(port)) joysticks_.resize(size_t(port) + 1, nullptr);
   SDL_Joystick*& stick = joysticks_[size_t(port)];
+  if (stick && !SDL_JoystickGetAttached(stick)) {  // unplugged: the port may hold another
+    SDL_JoystickClose(stick);
+    stick = nullptr;
+  }
   if (!stick) stick = SDL_JoystickOpen(port);
   if (!stick) return state;
   SDL_JoystickUpdate();
