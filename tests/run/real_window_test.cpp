@@ -115,14 +115,16 @@ TEST_F(RealWindow, OpensDrawsPresentsAndReadsTheKeyboardAndMouse) {
       Output("timeout 10 xdotool search --sync --name '^Quill Window Check$' | head -n 1");
   ASSERT_FALSE(window.empty()) << "the window never appeared";
   ASSERT_EQ(std::system(("timeout 10 xdotool windowfocus --sync " + window).c_str()), 0);
-  ASSERT_EQ(
-      std::system(("timeout 10 xdotool mousemove --window " + window + " 400 300 key --delay 30 a")
-                      .c_str()),
-      0);
+  for (std::string action : {" mousemove --window " + window + " 400 300", std::string(" click 1"),
+                             std::string(" key --delay 30 a Return")})
+    ASSERT_EQ(std::system(("timeout 10 xdotool" + action).c_str()), 0) << action;
 
   EXPECT_TRUE(PresentUntil([] { return fw_key_hit(65) > 0; })) << "the A key never arrived";
-  EXPECT_TRUE(PresentUntil([] { return fw_get_char() == 'a'; }));
-  EXPECT_TRUE(PresentUntil([] { return fw_virtual_mouse_x() == 400.0f; }));
+  EXPECT_EQ(fw_get_char(), 'a');
+  EXPECT_TRUE(PresentUntil([] { return fw_key_hit(13) > 0; }));
+  EXPECT_EQ(fw_get_char(), 13);  // Return is typed as well as pressed
+  EXPECT_TRUE(PresentUntil([] { return fw_mouse_hit(1) > 0; }));
+  EXPECT_EQ(fw_virtual_mouse_x(), 400.0f);
   EXPECT_EQ(fw_virtual_mouse_y(), 300.0f);
 
   if (!ProgramExists("import")) return;
