@@ -51,6 +51,19 @@ void MarkDirty(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   dirty.x1 = std::max(dirty.x1, x1), dirty.y1 = std::max(dirty.y1, y1);
 }
 
+// A buffer reset behind our back (resized to the same size, say) shows in
+// its corners; those outside the dirty box must still hold the clear colour.
+bool CornersStillClear(const BackBuffer& buffer) {
+  if (buffer.pixels.empty()) return true;
+  for (int32_t y : {0, buffer.height - 1}) {
+    for (int32_t x : {0, buffer.width - 1}) {
+      bool drawn = x >= dirty.x0 && x < dirty.x1 && y >= dirty.y0 && y < dirty.y1;
+      if (!drawn && buffer.pixels[size_t(y) * buffer.width + x] != dirty.cleared_to) return false;
+    }
+  }
+  return true;
+}
+
 void UpdateMatrix() {
   double radians = double(state.rotation) * 3.14159265358979323846 / 180.0;
   float s = float(std::sin(radians)), c = float(std::cos(radians));
@@ -396,6 +409,9 @@ void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& 
   MarkDirty(left + x0, top + y0, left + x1, top + y1);
 }
 
+// Beyond this a whole-pixel corner no longer fits the integer pixel loops.
+constexpr float kFarAway = 1e9f;
+
 bool WholePixel(float value) { return std::isfinite(value) && value == std::floor(value); }
 
 }  // namespace
@@ -435,7 +451,7 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float
   Texture texture{pixmap.pixels.data(), pixmap.width, pixmap.height};
   float left = x - hx, top = y - hy;
   if (state.ix == 1.0f && state.jy == 1.0f && AxisAligned() && WholePixel(left) &&
-      WholePixel(top) && std::abs(left) < INT_MAX / 2 && std::abs(top) < INT_MAX / 2) {
+      WholePixel(top) && std::abs(left) < kFarAway && std::abs(top) < kFarAway) {
     WithMode(paint.mode, [&]<int Mode>() {
       if (paint.white)
         return CopyBlock<Mode, false>(texture, int32_t(left), int32_t(top), box, paint);
@@ -507,7 +523,8 @@ void fw_cls() {
   platform::BackBuffer& buffer = platform::TheBackBuffer();
   auto& dirty = platform::dirty;
   bool same = dirty.cleared && dirty.buffer == buffer.pixels.data() &&
-              dirty.size == buffer.pixels.size() && dirty.cleared_to == state.clear_color;
+              dirty.size == buffer.pixels.size() && dirty.cleared_to == state.clear_color &&
+              platform::CornersStillClear(buffer);
   if (!same) {
     platform::FillPixels(buffer.pixels.data(), buffer.pixels.size(), state.clear_color);
   } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
