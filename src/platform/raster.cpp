@@ -387,6 +387,51 @@ void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, 
   }
 }
 
+#if defined(__SSE2__)
+// Rounded x / 255 in each 16-bit lane, x up to 255 * 255.
+inline __m128i Div255Lanes(__m128i x) {
+  x = _mm_add_epi16(x, _mm_set1_epi16(128));
+  return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+}
+
+// Alpha-blends two pixels widened to 16-bit lanes; the same arithmetic as
+// BlendTexel, so both give identical pixels.
+template <bool Colored>
+inline __m128i BlendTwo(__m128i s, __m128i d, __m128i color, __m128i alpha, bool scaled) {
+  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+  if (scaled) a = Div255Lanes(_mm_mullo_epi16(a, alpha));
+  if constexpr (Colored) s = Div255Lanes(_mm_mullo_epi16(s, color));
+  __m128i keep = _mm_sub_epi16(_mm_set1_epi16(255), a);
+  return Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, keep)));
+}
+#endif
+
+// Alpha blending of a row of texels, four at a time where the CPU allows.
+template <bool Colored>
+void BlendAlphaRow(uint32_t* dst, const uint32_t* src, int32_t n, const Paint paint) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128(), alpha_bits = _mm_set1_epi32(int32_t(0xFF000000u));
+  const __m128i color = _mm_set_epi16(255, paint.red, paint.green, paint.blue, 255, paint.red,
+                                      paint.green, paint.blue);
+  const __m128i alpha = _mm_set1_epi16(int16_t(paint.alpha));
+  const bool scaled = paint.alpha != 255;
+  for (; i + 4 <= n; i += 4) {
+    __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_bits), zero);
+    if (_mm_movemask_epi8(clear) == 0xFFFF) continue;
+    __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i lo = BlendTwo<Colored>(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), color,
+                                   alpha, scaled);
+    __m128i hi = BlendTwo<Colored>(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), color,
+                                   alpha, scaled);
+    __m128i out = _mm_or_si128(_mm_packus_epi16(lo, hi), alpha_bits);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+  }
+#endif
+  for (; i < n; ++i) BlendTexel<kAlpha, Colored>(dst[i], src[i], paint);
+}
+
 // The unscaled, unrotated, whole-pixel case: texels map one to one.
 template <int Mode, bool Colored>
 void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& box,
@@ -396,7 +441,8 @@ void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& 
   int32_t y0 = std::max(box.y0, -top), y1 = std::min(box.y1, buffer.height - top);
   if (x0 >= x1 || y0 >= y1) return;
   bool straight_copy = box.opaque && !Colored &&
-                       (Mode == kSolid || Mode == kMask || (Mode == kAlpha && paint.alpha == 255));
+                       (Mode == kSolid || (Mode == kMask && paint.alpha >= 128) ||
+                        (Mode == kAlpha && paint.alpha == 255));
   for (int32_t ty = y0; ty < y1; ++ty) {
     const uint32_t* src = t.pixels + size_t(ty) * t.width;
     uint32_t* dst = &buffer.pixels[size_t(ty + top) * buffer.width + left];
@@ -404,7 +450,11 @@ void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& 
       std::memcpy(dst + x0, src + x0, size_t(x1 - x0) * 4);
       continue;
     }
-    for (int32_t tx = x0; tx < x1; ++tx) BlendTexel<Mode, Colored>(dst[tx], src[tx], paint);
+    if constexpr (Mode == kAlpha) {
+      BlendAlphaRow<Colored>(dst + x0, src + x0, x1 - x0, paint);
+    } else {
+      for (int32_t tx = x0; tx < x1; ++tx) BlendTexel<Mode, Colored>(dst[tx], src[tx], paint);
+    }
   }
   MarkDirty(left + x0, top + y0, left + x1, top + y1);
 }

@@ -232,3 +232,40 @@ TEST(ImageDraw, DrawsAcrossEdgesAtAnyAngleStayInBounds) {
 }
 
 }  // namespace
+
+namespace {
+
+// The one-to-one copy has loops of its own; a turn of 360 degrees takes the
+// general path to the same texels, so both must paint the same pixels.
+TEST(ImageDraw, OneToOneCopyAgreesWithTheGeneralPath) {
+  std::vector<std::vector<uint32_t>> rows(5, std::vector<uint32_t>(37));
+  uint32_t seed = 99;
+  for (auto& row : rows) {
+    for (uint32_t& p : row) p = seed = seed * 1664525u + 1013904223u;
+  }
+  rows[0][3] = 0x00FFFFFFu, rows[1][5] = 0xFF123456u;
+  int32_t image = ImageOf(rows, 0);
+  for (int32_t mode : {1, 2, 3, 4, 5}) {
+    for (float alpha : {1.0f, 0.7f, 0.4f}) {
+      for (int32_t green : {255, 90}) {
+        fw_set_cls_color(40, 80, 120);
+        fw_cls();
+        fw_set_blend(mode);
+        fw_set_alpha(alpha);
+        fw_set_color(255, green, 255);
+        fw_set_rotation(0);
+        fw_draw_image(image, 10, 10);
+        fw_set_rotation(360);
+        fw_draw_image(image, 10, 100);
+        for (int y = 0; y < 5; ++y) {
+          for (int x = 0; x < 37; ++x) {
+            ASSERT_EQ(Pixel(10 + x, 10 + y), Pixel(10 + x, 100 + y))
+                << "mode " << mode << " alpha " << alpha << " at " << x << "," << y;
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
