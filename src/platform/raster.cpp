@@ -335,12 +335,14 @@ struct Texture {
   int32_t width, height;
 };
 
+#if !defined(__SSE2__)
 [[gnu::always_inline]] inline uint32_t Lerp(uint32_t a, uint32_t b,
                                             uint32_t f) {  // f 0..256, rounded
   uint32_t rb = (a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f + 0x800080u;
   uint32_t ag = ((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f + 0x800080u;
   return ((rb >> 8) & 0xFF00FFu) | (ag & 0xFF00FF00u);
 }
+#endif
 
 // Fixed point 16.16 texel coordinates.
 [[gnu::always_inline]] inline uint32_t SampleNearest(const Texture& t, int32_t u, int32_t v) {
