@@ -397,10 +397,13 @@ int32_t ToFixed(double value) {
 template <int Mode, bool Colored, bool Filtered>
 void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, double du,
                  double dv, const Texture t, const Paint paint) {
-  int32_t fu = ToFixed(u), fv = ToFixed(v), step_u = ToFixed(du), step_v = ToFixed(dv);
+  // Unsigned steps: the one step taken past the last pixel may wrap harmlessly.
+  uint32_t fu = uint32_t(ToFixed(u)), fv = uint32_t(ToFixed(v));
+  uint32_t step_u = uint32_t(ToFixed(du)), step_v = uint32_t(ToFixed(dv));
   for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
+    int32_t su = int32_t(fu), sv = int32_t(fv);
     uint32_t texel =
-        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, fu, fv) : SampleNearest(t, fu, fv);
+        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, su, sv) : SampleNearest(t, su, sv);
     BlendTexel<Mode, Colored>(row[i], texel, paint);
   }
 }
