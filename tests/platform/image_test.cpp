@@ -227,6 +227,12 @@ TEST(ImageDraw, DrawsAcrossEdgesAtAnyAngleStayInBounds) {
     fw_plot(x, y);
     fw_draw_text(u"Edge", x, y);
   }
+  for (float scale : {1e-7f, 1e7f, 0.0f, -1e7f}) {
+    fw_set_scale(scale, scale);
+    fw_set_rotation(10);
+    fw_draw_image(images[1], 400, 300);
+    fw_draw_rect(400, 300, 3, 3);
+  }
   auto& buffer = platform::TheBackBuffer();
   for (uint32_t p : buffer.pixels) ASSERT_EQ(p >> 24, 0xFFu);  // still opaque everywhere
 }
