@@ -481,9 +481,9 @@ void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& 
 }
 
 // Beyond this a whole-pixel corner no longer fits the integer pixel loops.
-constexpr float kFarAway = 1e9f;
+constexpr double kFarAway = 1e9;
 
-bool WholePixel(float value) { return std::isfinite(value) && value == std::floor(value); }
+bool WholePixel(double value) { return std::isfinite(value) && value == std::floor(value); }
 
 }  // namespace
 
@@ -520,13 +520,17 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float
     box.x0 = 0, box.y0 = 0, box.x1 = pixmap.width, box.y1 = pixmap.height;
   }
   Texture texture{pixmap.pixels.data(), pixmap.width, pixmap.height};
-  float left = x - hx, top = y - hy;
-  if (state.ix == 1.0f && state.jy == 1.0f && AxisAligned() && WholePixel(left) &&
-      WholePixel(top) && std::abs(left) < kFarAway && std::abs(top) < kFarAway) {
+  // Unscaled and unturned, nearest sampling is a one-to-one copy from the
+  // pixel whose centre falls on the frame's first texel; so is filtering
+  // when the corner lies on whole pixels.
+  double left = double(x) - hx, top = double(y) - hy;
+  bool identity = state.ix == 1.0f && state.jy == 1.0f && AxisAligned();
+  bool aligned = !filtered || (WholePixel(left) && WholePixel(top));
+  if (identity && aligned && std::abs(left) < kFarAway && std::abs(top) < kFarAway) {
+    int32_t at_x = int32_t(-std::floor(0.5 - left)), at_y = int32_t(-std::floor(0.5 - top));
     WithMode(paint.mode, [&]<int Mode>() {
-      if (paint.white)
-        return CopyBlock<Mode, false>(texture, int32_t(left), int32_t(top), box, paint);
-      CopyBlock<Mode, true>(texture, int32_t(left), int32_t(top), box, paint);
+      if (paint.white) return CopyBlock<Mode, false>(texture, at_x, at_y, box, paint);
+      CopyBlock<Mode, true>(texture, at_x, at_y, box, paint);
     });
     return;
   }

@@ -261,11 +261,13 @@ TEST(ImageDraw, OneToOneCopyAgreesWithTheGeneralPath) {
         fw_set_color(255, green, 255);
         fw_set_rotation(0);
         fw_draw_image(image, 10, 10);
+        fw_draw_image(image, 60.25f, 9.75f);  // nearest sampling copies off whole pixels too
         fw_set_rotation(360);
         fw_draw_image(image, 10, 100);
-        for (int y = 0; y < 5; ++y) {
-          for (int x = 0; x < 37; ++x) {
-            ASSERT_EQ(Pixel(10 + x, 10 + y), Pixel(10 + x, 100 + y))
+        fw_draw_image(image, 60.25f, 99.75f);
+        for (int y = 0; y < 6; ++y) {
+          for (int x = 0; x < 90; ++x) {
+            ASSERT_EQ(Pixel(10 + x, 9 + y), Pixel(10 + x, 99 + y))
                 << "mode " << mode << " alpha " << alpha << " at " << x << "," << y;
           }
         }
