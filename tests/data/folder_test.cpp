@@ -83,4 +83,11 @@ TEST(RunFolder, RefusesAMissingFolderArgument) {
   EXPECT_NE(data_test::RunMakeData(std::string("''")), 0);
 }
 
+TEST(RunFolder, ReportsAFolderItCannotMake) {
+  data_test::TempFolder root;
+  WriteText(root.Path() / "taken", "a file where the folder should go");
+  EXPECT_EQ(data_test::RunMakeData(root.Path() / "taken"), 1);
+  EXPECT_EQ(data_test::ReadBytes(root.Path() / "taken"), "a file where the folder should go");
+}
+
 }  // namespace
