@@ -67,3 +67,16 @@ TEST_F(Loaders, ImagesLoadWithTheirCellsAndFlags) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ContactSheet, ShowsEveryPictureOnOnePage) {
+  data_test::TempFolder folder;
+  fs::path page = folder.Path() / "contact.png";
+  ASSERT_EQ(data_test::RunMakeData("--contact-sheet '" + page.string() + "'"), 0);
+  platform::PixmapRef pixmap = fw_load_pixmap(platform::FromUtf8(page.string()));
+  ASSERT_TRUE(pixmap);
+  EXPECT_EQ(pixmap->width, 1280);
+}
+
+}  // namespace
