@@ -83,13 +83,7 @@ void MakeSounds(const fs::path& common, const fs::path& week) {
       {"007.wav", Select},
       {"008.wav", [] { return Sweep(110, 100, 0.35f, Wave::kSquare, 0.3f); }},  // refusal
   };
-  for (const Effect& effect : effects) {
-    fs::path path = week / effect.file;
-    if (!Missing(path)) continue;
-    Samples samples = effect.make();
-    Finish(samples, 0.7f);
-    SaveWavIfMissing(samples, path);
-  }
+  for (const Effect& effect : effects) SaveWavIfMissing(week / effect.file, 0.7f, effect.make);
 }
 
 }  // namespace data

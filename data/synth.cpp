@@ -190,8 +190,11 @@ std::string WavBytes(const Samples& mono) {
   return out;
 }
 
-void SaveWavIfMissing(const Samples& mono, const fs::path& path) {
-  if (Missing(path)) WriteNewFile(path, WavBytes(mono));
+void SaveWavIfMissing(const fs::path& path, float peak, const std::function<Samples()>& make) {
+  if (!Missing(path)) return;  // and spare the synthesis
+  Samples samples = make();
+  Finish(samples, peak);
+  WriteNewFile(path, WavBytes(samples));
 }
 
 void SaveOggIfMissing(const Samples& mono, const fs::path& path) {
