@@ -30,7 +30,6 @@ Samples Jingle() {
     MixInto(song, Bell(Semitones(c5, step), kJingleSeconds - 0.5f), chord_at, 0.5f);
   }
   song.resize(static_cast<size_t>(kJingleSeconds * kSampleRate));
-  Finish(song, 0.8f);
   return song;
 }
 
@@ -67,7 +66,7 @@ Samples Select() {
 }  // namespace
 
 void MakeSounds(const fs::path& common, const fs::path& week) {
-  if (Missing(common / "open.ogg")) SaveOggIfMissing(Jingle(), common / "open.ogg");
+  SaveOggIfMissing(common / "open.ogg", 0.8f, Jingle);
 
   struct Effect {
     const char* file;
