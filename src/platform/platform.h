@@ -437,7 +437,15 @@ class ScriptedHost : public Host {
   int32_t audio_rate = 0;
   AudioBackend audio_backend = AudioBackend::kDefault;
 
-  uint32_t Millisecs() override { return clock_; }
+  // Each clock reading advances the clock by this much, so that loops which
+  // poll the clock without sleeping still see time pass.
+  uint32_t clock_step_per_read = 0;
+
+  uint32_t Millisecs() override {
+    uint32_t now = clock_;
+    clock_ += clock_step_per_read;
+    return now;
+  }
   void Delay(int32_t ms) override;
   [[noreturn]] void EndProcess(int32_t code) override;
   std::vector<DisplayMode> DisplayModes() override { return modes; }
