@@ -1,0 +1,272 @@
+// Files, folders and streams. Paths are relative to the current folder and
+// use "/"; names cross the OS boundary as UTF-8.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform.h"
+#include "stream.h"
+
+namespace platform {
+
+namespace {
+constexpr size_t kBufferSize = 64 * 1024;
+}
+
+bool Stream::Fill() {
+  if (in_pos_ < in_.size()) return true;
+  if (!open_ || source_ended_) return false;
+  in_.resize(kBufferSize);
+  size_t got = ReadRaw(in_.data(), in_.size());
+  in_.resize(got);
+  in_pos_ = 0;
+  if (got == 0) source_ended_ = true;
+  return got > 0;
+}
+
+bool Stream::AtEnd() { return !Fill(); }
+
+Text Stream::ReadLine() {
+  Text line;
+  while (Fill()) {
+    const char* data = in_.data();
+    size_t end = in_.size();
+    for (size_t i = in_pos_; i < end; ++i) {
+      unsigned char byte = static_cast<unsigned char>(data[i]);
+      if (byte == 10 || byte == 0) {
+        in_pos_ = i + 1;
+        return line;
+      }
+      if (byte != 13) line += char16_t(byte);
+    }
+    in_pos_ = end;
+  }
+  return line;
+}
+
+size_t Stream::ReadBytes(char* out, size_t count) {
+  size_t done = 0;
+  while (done < count && Fill()) {
+    size_t take = std::min(count - done, in_.size() - in_pos_);
+    std::memcpy(out + done, in_.data() + in_pos_, take);
+    in_pos_ += take;
+    done += take;
+  }
+  return done;
+}
+
+bool Stream::Write(const char* data, size_t size) {
+  if (!open_) return false;
+  out_.append(data, size);
+  if (flush_every_write_ || out_.size() >= kBufferSize) return Flush();
+  return true;
+}
+
+bool Stream::Flush() {
+  if (out_.empty()) return true;
+  bool written = open_ && WriteRaw(out_.data(), out_.size());
+  out_.clear();
+  return written;
+}
+
+void Stream::Close() {
+  if (!open_) return;
+  Flush();
+  open_ = false;
+  in_.clear();
+  in_pos_ = 0;
+  CloseRaw();
+}
+
+namespace {
+
+class MemoryStream : public Stream {
+ public:
+  explicit MemoryStream(std::string bytes) : Stream(false), bytes_(std::move(bytes)) {}
+  ~MemoryStream() override { Close(); }
+
+ protected:
+  size_t ReadRaw(char* out, size_t capacity) override {
+    size_t take = std::min(capacity, bytes_.size() - pos_);
+    std::memcpy(out, bytes_.data() + pos_, take);
+    pos_ += take;
+    return take;
+  }
+  bool WriteRaw(const char* data, size_t size) override {
+    written_.append(data, size);
+    return true;
+  }
+  void CloseRaw() override {}
+
+ private:
+  std::string bytes_;
+  size_t pos_ = 0;
+  std::string written_;
+};
+
+class FileStream : public Stream {
+ public:
+  explicit FileStream(int fd) : Stream(false), fd_(fd) {}
+  ~FileStream() override { Close(); }
+
+ protected:
+  size_t ReadRaw(char* out, size_t capacity) override {
+    ssize_t got;
+    do {
+      got = ::read(fd_, out, capacity);
+    } while (got < 0 && errno == EINTR);
+    return got > 0 ? size_t(got) : 0;
+  }
+  bool WriteRaw(const char* data, size_t size) override {
+    while (size > 0) {
+      ssize_t put = ::write(fd_, data, size);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      data += put;
+      size -= size_t(put);
+    }
+    return true;
+  }
+  void CloseRaw() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
+// A folder's entries, taken when the listing is opened.
+struct Listing : Object {
+  std::vector<std::string> names;
+  size_t next = 0;
+};
+
+std::string OsPath(const Text& path) { return ToUtf8(path); }
+
+int32_t OpenStream(const Text& path, int flags) {
+  int fd = ::open(OsPath(path).c_str(), flags | O_CLOEXEC, 0666);
+  if (fd < 0) return 0;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    return 0;
+  }
+  return rt_handle_from_object(std::make_shared<FileStream>(fd));
+}
+
+}  // namespace
+
+StreamRef MakeMemoryStream(std::string bytes) {
+  return std::make_shared<MemoryStream>(std::move(bytes));
+}
+
+}  // namespace platform
+
+using platform::HandleTo;
+using platform::Stream;
+
+int32_t fw_change_dir(const Text& path) {
+  std::string os_path = platform::OsPath(path);
+  while (os_path.size() > 1 && os_path.back() == '/') os_path.pop_back();
+  if (os_path.empty()) return 0;
+  return ::chdir(os_path.c_str()) == 0 ? 1 : 0;
+}
+
+Text fw_current_dir() {
+  std::vector<char> buffer(4096);
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return Text();
+    buffer.resize(buffer.size() * 2);
+  }
+  return platform::FromUtf8(buffer.data());
+}
+
+int32_t fw_file_type(const Text& path) {
+  struct stat info {};
+  if (::stat(platform::OsPath(path).c_str(), &info) != 0) return 0;
+  return S_ISDIR(info.st_mode) ? 2 : 1;
+}
+
+int32_t fw_delete_file(const Text& path) {
+  ::unlink(platform::OsPath(path).c_str());
+  return fw_file_type(path) == 0 ? 1 : 0;
+}
+
+int32_t fw_rename_file(const Text& from, const Text& to) {
+  return std::rename(platform::OsPath(from).c_str(), platform::OsPath(to).c_str()) == 0 ? 1 : 0;
+}
+
+int32_t fw_read_dir(const Text& path) {
+  DIR* dir = ::opendir(platform::OsPath(path).c_str());
+  if (!dir) return 0;
+  auto listing = std::make_shared<platform::Listing>();
+  while (const dirent* entry = ::readdir(dir)) listing->names.emplace_back(entry->d_name);
+  ::closedir(dir);
+  return rt_handle_from_object(listing);
+}
+
+Text fw_next_file(int32_t listing) {
+  auto entries = HandleTo<platform::Listing>(listing);
+  if (!entries || entries->next >= entries->names.size()) return Text();
+  return platform::FromUtf8(entries->names[entries->next++]);
+}
+
+void fw_close_dir(int32_t listing) {
+  if (auto entries = HandleTo<platform::Listing>(listing)) {
+    entries->names.clear();
+    entries->next = 0;
+  }
+}
+
+int32_t fw_read_file(const Text& path) { return platform::OpenStream(path, O_RDONLY); }
+
+int32_t fw_write_file(const Text& path) {
+  return platform::OpenStream(path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+void fw_close_stream(int32_t stream) {
+  if (auto open = HandleTo<Stream>(stream)) open->Close();
+}
+
+void fw_close_file(int32_t stream) { fw_close_stream(stream); }
+
+Text fw_read_line(int32_t stream) {
+  auto open = HandleTo<Stream>(stream);
+  return open ? open->ReadLine() : Text();
+}
+
+int32_t fw_write_line(int32_t stream, const Text& text) {
+  auto open = HandleTo<Stream>(stream);
+  if (!open) return 0;
+  std::string bytes = platform::ToBytes(text);
+  bytes += "\r\n";
+  return open->Write(bytes.data(), bytes.size()) ? 1 : 0;
+}
+
+int32_t fw_stream_eof(int32_t stream) {
+  auto open = HandleTo<Stream>(stream);
+  return !open || open->AtEnd() ? 1 : 0;
+}
+
+// Little-endian whatever the host's byte order; a short read fills with 0.
+int32_t fw_read_int(int32_t stream) {
+  auto open = HandleTo<Stream>(stream);
+  unsigned char bytes[4] = {0, 0, 0, 0};
+  if (open) open->ReadBytes(reinterpret_cast<char*>(bytes), 4);
+  uint32_t value =
+      bytes[0] | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+  return static_cast<int32_t>(value);
+}
+
+int32_t fw_write_int(int32_t stream, int32_t value) {
+  auto open = HandleTo<Stream>(stream);
+  if (!open) return 0;
+  uint32_t bits = static_cast<uint32_t>(value);
+  char bytes[4] = {char(bits & 0xFF), char(bits >> 8 & 0xFF), char(bits >> 16 & 0xFF),
+                   char(bits >> 24 & 0xFF)};
+  return open->Write(bytes, 4) ? 1 : 0;
+}

@@ -1,0 +1,37 @@
+// Integer handles for objects: 1, 2, 3 ... in order of first request. The
+// table holds a reference, so an object lives as long as its handle.
+#include <unordered_map>
+#include <vector>
+
+#include "platform.h"
+
+namespace {
+
+struct HandleTable {
+  std::vector<std::shared_ptr<platform::Object>> objects;  // handle n at n - 1
+  std::unordered_map<const platform::Object*, int32_t> handles;
+};
+
+HandleTable& Table() {
+  static HandleTable table;
+  return table;
+}
+
+}  // namespace
+
+int32_t rt_handle_from_object(const std::shared_ptr<platform::Object>& object) {
+  if (!object) return 0;
+  HandleTable& table = Table();
+  auto [it, added] = table.handles.try_emplace(object.get(), 0);
+  if (added) {
+    table.objects.push_back(object);
+    it->second = static_cast<int32_t>(table.objects.size());
+  }
+  return it->second;
+}
+
+std::shared_ptr<platform::Object> rt_handle_to_object(int32_t handle) {
+  const auto& objects = Table().objects;
+  if (handle < 1 || size_t(handle) > objects.size()) return nullptr;
+  return objects[size_t(handle) - 1];
+}

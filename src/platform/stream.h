@@ -1,0 +1,58 @@
+// Byte streams behind integer handles. Files, sockets and in-memory bytes
+// share one buffered reader and writer, so the line rules live in one place.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform.h"
+
+namespace platform {
+
+class Stream : public Object {
+ public:
+  ~Stream() override = default;
+
+  // True when no byte is left; may wait for the source (bounded for sockets).
+  bool AtEnd();
+  // Bytes up to a line feed or a 0 byte, carriage returns dropped; the end of
+  // the stream also ends the line.
+  Text ReadLine();
+  // Fills `out` with up to `count` bytes; returns how many were read.
+  size_t ReadBytes(char* out, size_t count);
+  bool Write(const char* data, size_t size);
+  bool Flush();
+  // Flushes and releases the source; later reads see the end.
+  void Close();
+  bool IsOpen() const { return open_; }
+
+ protected:
+  // Sockets flush after every write so that one write is one send.
+  explicit Stream(bool flush_every_write) : flush_every_write_(flush_every_write) {}
+  // Reads up to `capacity` bytes; 0 at the end, on failure or on a time-out.
+  virtual size_t ReadRaw(char* out, size_t capacity) = 0;
+  // Writes every byte; false on failure.
+  virtual bool WriteRaw(const char* data, size_t size) = 0;
+  virtual void CloseRaw() = 0;
+
+ private:
+  bool Fill();
+
+  std::string in_;
+  size_t in_pos_ = 0;
+  std::string out_;
+  bool open_ = true;
+  bool source_ended_ = false;
+  bool flush_every_write_;
+};
+
+using StreamRef = std::shared_ptr<Stream>;
+
+// A stream that reads the given bytes and then ends; writes are kept.
+StreamRef MakeMemoryStream(std::string bytes);
+
+// Time-outs of socket connects and of each socket read or write.
+void SetSocketTimeouts(int32_t connect_ms, int32_t transfer_ms);
+
+}  // namespace platform
