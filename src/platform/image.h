@@ -39,12 +39,17 @@ struct Image : Object {
 using ImageRef = std::shared_ptr<Image>;
 
 // The frame, or null when the image or the frame does not exist.
-PixmapRef ImageFrame(const ImageRef& image, int32_t frame);
-// The frame's coverage, recomputed only when its pixels changed.
-const FrameCoverage& CoverageOf(Image& image, int32_t frame);
-// An image of the given frames (all the same size), with the current
-// auto mid-handle setting applied.
-ImageRef MakeImage(std::vector<PixmapRef> frames, int32_t flags);
+PixmapRef ImageFrame(const Image& image, int32_t frame);
+
+// The coverage of a pixel map, recomputed only when its generation moved on.
+const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverage);
+// Draws a pixel map with its local point (hx, hy) on (x, y), under the
+// current drawing state.
+void DrawPixmap(const Pixmap& pixmap, FrameCoverage& coverage, bool filtered, float x, float y,
+                float hx, float hy);
+// Copies the back buffer block at (x, y) into the pixel map; pixels outside
+// the buffer read as 0.
+void CopyFromBackBuffer(Pixmap& pixmap, int32_t x, int32_t y);
 
 // PNG bytes to a pixel map; null for anything that is not a whole PNG.
 PixmapRef DecodePng(const uint8_t* data, size_t size);
