@@ -82,16 +82,33 @@ Text RecordLine(const Scores& record) {
   return line;
 }
 
-// Writes the header and every savable record; false when a write failed.
-bool WriteScoreLines(int32_t stream) {
-  bool written = fw_write_line(stream, ScrambleText(OnlineName + kFieldSeparator + OnlinePassword,
-                                                    ScoreHeaderKey)) != 0;
+// The header line and one line per savable record, in list order.
+std::vector<Text> ScoreFileLines() {
+  std::vector<Text> lines = {
+      ScrambleText(OnlineName + kFieldSeparator + OnlinePassword, ScoreHeaderKey)};
   SortNewestFirst(ScoreList);
   ScoreList.ForEach([&](const std::shared_ptr<Scores>& record) {
-    if (!record || record->GameMode < 0) return;
-    written = fw_write_line(stream, ScrambleText(RecordLine(*record), Text())) != 0 && written;
+    if (record && record->GameMode >= 0) lines.push_back(ScrambleText(RecordLine(*record), Text()));
   });
+  return lines;
+}
+
+bool WriteLines(int32_t stream, const std::vector<Text>& lines) {
+  bool written = true;
+  for (const Text& line : lines) written = fw_write_line(stream, line) != 0 && written;
   return written;
+}
+
+// Writes are buffered until the file is closed, so a full disk shows only
+// in what the file holds afterwards.
+bool FileHoldsLines(const Text& path, const std::vector<Text>& lines) {
+  const int32_t stream = fw_read_file(path);
+  if (stream == 0) return false;
+  bool same = true;
+  for (const Text& line : lines) same = same && fw_read_line(stream) == line;
+  same = same && fw_stream_eof(stream);
+  fw_close_file(stream);
+  return same;
 }
 
 }  // namespace
@@ -125,12 +142,14 @@ int32_t LoadScoreFile() {
 }
 
 int32_t SaveScoreFile() {
+  const std::vector<Text> lines = ScoreFileLines();
   const int32_t stream = fw_write_file(kPartialScoreFileName);
   if (stream == 0) return 0;
-  const bool written = WriteScoreLines(stream);
+  bool saved = WriteLines(stream, lines);
   fw_close_file(stream);
-  if (!written || fw_rename_file(kPartialScoreFileName, kScoreFileName) != 1)
-    fw_delete_file(kPartialScoreFileName);
+  saved = saved && FileHoldsLines(kPartialScoreFileName, lines) &&
+          fw_rename_file(kPartialScoreFileName, kScoreFileName) == 1;
+  if (!saved) fw_delete_file(kPartialScoreFileName);
   return 0;
 }
 
