@@ -1,5 +1,7 @@
 // The window, its display modes, the virtual resolution and the flip with
 // its software frame pacing.
+#include <algorithm>
+
 #include "internal.h"
 
 namespace platform {
@@ -46,10 +48,11 @@ int32_t NextFrameWait(WindowState& state, int32_t now) {
   int32_t budget = 1000 + state.carried;
   int32_t period = budget / state.rate;
   state.carried = budget % state.rate;
-  int32_t due = wrap_add(state.last_due, period);
-  int32_t wait = wrap_sub(due, now);
-  // A late frame starts the count again rather than rushing to catch up.
-  state.last_due = wait > 0 ? due : now;
+  int32_t wait = wrap_sub(wrap_add(state.last_due, period), now);
+  // A late frame starts the count again rather than rushing to catch up; a
+  // clock set back never makes a frame wait longer than one period.
+  wait = wait <= 0 ? 0 : std::min(wait, period);
+  state.last_due = wrap_add(now, wait);
   return wait;
 }
 
