@@ -78,6 +78,10 @@ TEST(RasterClear, ClearsEverythingDrawnAndFollowsColourChanges) {
   platform::ResizeBackBuffer(320, 200);
   fw_cls();
   EXPECT_TRUE(Painted(0xFF010203u).empty());
+  fw_draw_rect(10, 10, 5, 5);
+  platform::ResizeBackBuffer(320, 200);  // same size, reset to black
+  fw_cls();
+  EXPECT_TRUE(Painted(0xFF010203u).empty());
 }
 
 TEST(RasterPrimitives, PlotSetsThePixelAtTheFlooredCorner) {
