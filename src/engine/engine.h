@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/platform.h"
@@ -110,8 +111,19 @@ extern int32_t TrackChannel;
 
 [[noreturn]] void AppMain();
 void LogLine(const Text& text);
+void LogLines(std::initializer_list<Text> lines);
 void WriteSetupIni();
 [[noreturn]] void ShutDown();
+// The week folder's name relative to Files/: "001/" for week 1.
+Text WeekFolderName();
+// Reads "Setup.ini" from the current folder into EngineSettings and KeyMap;
+// 1 when it held an "AUDIODRIVER" line, which stops the default choice.
+int32_t ReadSetupIni();
+// Handles one line of "Setup.ini"; sets driver_line_seen on "AUDIODRIVER".
+void ReadSetupLine(const Text& line, int32_t& driver_line_seen);
+// Picks the default driver when no "AUDIODRIVER" line was seen, then starts
+// the chosen one.
+void ChooseAndStartAudioDriver(int32_t driver_line_seen);
 
 // ---------------------------------------------------------------------------
 // Display set-up and common assets
@@ -169,9 +181,9 @@ int32_t PrevMouseInRect(int32_t x, int32_t y, int32_t w, int32_t h);
 // ---------------------------------------------------------------------------
 
 int32_t OptionsMenuFrame();
-int32_t SettingChooserRow(int32_t index, int32_t x, int32_t y, int32_t icon_base,
-                          const Text& o1, const Text& o2, const Text& o3, const Text& o4,
-                          const Text& o5, const Text& o6);
+int32_t SettingChooserRow(int32_t index, int32_t x, int32_t y, int32_t icon_base, const Text& o1,
+                          const Text& o2, const Text& o3, const Text& o4, const Text& o5,
+                          const Text& o6);
 int32_t VolumeSlider(int32_t value, int32_t x, int32_t y, const Text& label);
 int32_t KeyBindingRow(int32_t key_index, int32_t x, int32_t y);
 
@@ -215,8 +227,7 @@ int32_t NowMillis();
 int64_t MakeTimestamp(const Text& date = Text());
 Text FormatTimeOfDay(int64_t timestamp);
 Text FormatDate(int64_t timestamp);
-Text FormatDuration(int32_t ms, int32_t show_seconds, int32_t show_minutes,
-                    int32_t show_hours);
+Text FormatDuration(int32_t ms, int32_t show_seconds, int32_t show_minutes, int32_t show_hours);
 int32_t DayNumberOfDate(const Text& date);
 int32_t DaysInMonth(const Text& date);
 Text MonthName(int32_t month, int32_t long_form);

@@ -25,5 +25,8 @@ void ResizeBackBuffer(int32_t width, int32_t height);
 void PumpInput();
 // The virtual resolution the mouse is mapped into (window.cpp).
 void VirtualResolution(int32_t& width, int32_t& height);
+// Notes that the window was asked to close (window.cpp); input.cpp calls it
+// for a quit event, fw_app_terminate_requested reports it once.
+void RequestTerminate();
 
 }  // namespace platform

@@ -1,9 +1,79 @@
-// The SDL2 host: clock, process end, window, present and events.
+// The SDL2 host: clock, process end, window, present, events and joysticks.
 #include "sdl_host.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace platform {
+namespace {
+
+// Keys whose press a Windows message loop also delivers as a character.
+int32_t ControlCharacter(SDL_Scancode scancode) {
+  switch (scancode) {
+    case SDL_SCANCODE_BACKSPACE:
+      return 8;
+    case SDL_SCANCODE_TAB:
+      return 9;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER:
+      return 13;
+    case SDL_SCANCODE_ESCAPE:
+      return 27;
+    default:
+      return 0;
+  }
+}
+
+int32_t MouseButton(Uint8 sdl_button) {
+  switch (sdl_button) {
+    case SDL_BUTTON_LEFT:
+      return 1;
+    case SDL_BUTTON_RIGHT:
+      return 2;
+    case SDL_BUTTON_MIDDLE:
+      return 3;
+    default:
+      return 0;
+  }
+}
+
+// Windows counts a pixel of four bytes as 32 bits, even when one byte is
+// unused (SDL calls that 24 bits per pixel).
+int32_t DepthOf(Uint32 format) {
+  int32_t bytes = SDL_BYTESPERPIXEL(format);
+  return bytes > 0 ? bytes * 8 : static_cast<int32_t>(SDL_BITSPERPIXEL(format));
+}
+
+Uint32 FormatForDepth(int32_t depth) {
+  switch (depth) {
+    case 16:
+      return SDL_PIXELFORMAT_RGB565;
+    case 24:
+      return SDL_PIXELFORMAT_RGB24;
+    default:
+      return SDL_PIXELFORMAT_RGB888;
+  }
+}
+
+float AxisValue(Sint16 raw) { return std::clamp(float(raw) / 32767.0f, -1.0f, 1.0f); }
+
+void AppendText(const char* utf8, std::vector<InputEvent>& out) {
+  for (char16_t unit : FromUtf8(utf8)) {
+    InputEvent event{InputEvent::kChar};
+    event.code = unit;
+    out.push_back(event);
+  }
+}
+
+InputEvent MouseEvent(InputEvent::Kind kind, int32_t code, int32_t x, int32_t y) {
+  InputEvent event{kind};
+  event.code = code;
+  event.x = float(x);
+  event.y = float(y);
+  return event;
+}
+
+}  // namespace
 
 std::unique_ptr<Host> MakeSdlHost() { return std::make_unique<SdlHost>(); }
 
@@ -12,6 +82,7 @@ SdlHost::SdlHost() { SDL_Init(SDL_INIT_TIMER); }
 SdlHost::~SdlHost() {
   CloseAudio();
   CloseWindow();
+  CloseJoysticks();
   SDL_Quit();
 }
 
@@ -24,23 +95,193 @@ void SdlHost::Delay(int32_t ms) {
 void SdlHost::EndProcess(int32_t code) {
   CloseAudio();
   CloseWindow();
+  CloseJoysticks();
   SDL_Quit();
   std::exit(code);
 }
 
-// The window, present, events and joysticks are completed by the window work.
-std::vector<DisplayMode> SdlHost::DisplayModes() { return {}; }
-bool SdlHost::OpenWindow(int32_t, int32_t, bool, int32_t, const std::string&) { return false; }
-void SdlHost::CloseWindow() {}
-void SdlHost::SetCaption(const std::string& caption_utf8) { caption_ = caption_utf8; }
-void SdlHost::ShowCursor(bool) {}
-void SdlHost::Present(const uint32_t*, int32_t, int32_t) {}
-void SdlHost::WindowToVirtual(float wx, float wy, int32_t, int32_t, float& vx, float& vy) {
-  vx = wx;
-  vy = wy;
+// Video starts only when something needs it, so that runs without a display
+// work until they open a window.
+bool SdlHost::EnsureVideo() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
-void SdlHost::PumpEvents(std::vector<InputEvent>&) {}
-int32_t SdlHost::JoystickCount() { return 0; }
-JoystickState SdlHost::Joystick(int32_t) { return {}; }
+
+bool SdlHost::EnsureJoysticks() {
+  if (SDL_WasInit(SDL_INIT_JOYSTICK)) return true;
+  return SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+}
+
+std::vector<DisplayMode> SdlHost::DisplayModes() {
+  std::vector<DisplayMode> modes;
+  if (!EnsureVideo()) return modes;
+  int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+    modes.push_back({mode.w, mode.h, DepthOf(mode.format), mode.refresh_rate});
+  }
+  return modes;
+}
+
+bool SdlHost::OpenWindow(int32_t width, int32_t height, bool fullscreen, int32_t depth,
+                         const std::string& caption_utf8) {
+  CloseWindow();
+  if (!EnsureVideo()) return false;
+  caption_ = caption_utf8;
+  Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN : 0;
+  window_ = SDL_CreateWindow(caption_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             width, height, flags);
+  if (!window_) return false;
+  if (fullscreen) {
+    SDL_DisplayMode wanted{FormatForDepth(depth), width, height, 0, nullptr};
+    SDL_DisplayMode closest;
+    if (SDL_GetClosestDisplayMode(0, &wanted, &closest))
+      SDL_SetWindowDisplayMode(window_, &closest);
+  }
+  // Pixel art stays sharp when the drawing space is stretched.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
+  renderer_ = SDL_CreateRenderer(window_, -1, 0);
+  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer_) {
+    CloseWindow();
+    return false;
+  }
+  SDL_ShowCursor(cursor_shown_ ? SDL_ENABLE : SDL_DISABLE);
+  SDL_StartTextInput();
+  return true;
+}
+
+void SdlHost::CloseWindow() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  if (window_) SDL_DestroyWindow(window_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  window_ = nullptr;
+  texture_width_ = texture_height_ = 0;
+}
+
+void SdlHost::SetCaption(const std::string& caption_utf8) {
+  caption_ = caption_utf8;
+  if (window_) SDL_SetWindowTitle(window_, caption_.c_str());
+}
+
+void SdlHost::ShowCursor(bool show) {
+  cursor_shown_ = show;
+  if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlHost::Present(const uint32_t* pixels, int32_t width, int32_t height) {
+  if (!renderer_ || width <= 0 || height <= 0) return;
+  if (!texture_ || texture_width_ != width || texture_height_ != height) {
+    if (texture_) SDL_DestroyTexture(texture_);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                 width, height);
+    texture_width_ = width;
+    texture_height_ = height;
+    if (!texture_) return;
+  }
+  SDL_UpdateTexture(texture_, nullptr, pixels, width * 4);
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+}
+
+// The drawing space is stretched over the whole window, so the mouse scales
+// by the same factors.
+void SdlHost::WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx, float& vy) {
+  int ww = 0, wh = 0;
+  if (window_) SDL_GetWindowSize(window_, &ww, &wh);
+  vx = ww > 0 ? wx * float(vw) / float(ww) : wx;
+  vy = wh > 0 ? wy * float(vh) / float(wh) : wy;
+}
+
+void SdlHost::TranslateKey(const SDL_KeyboardEvent& key, std::vector<InputEvent>& out) {
+  SDL_Scancode scancode = key.keysym.scancode;
+  if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return;
+  Uint8& code_down = key_codes_down_[scancode];
+  if (key.type == SDL_KEYUP) {
+    if (code_down != 0) out.push_back({InputEvent::kKeyUp, code_down});
+    code_down = 0;
+    return;
+  }
+  // Auto-repeat types characters again but is not a new press.
+  if (!key.repeat) {
+    code_down = static_cast<Uint8>(VirtualKeyFromKeysym(key.keysym));
+    if (code_down != 0) out.push_back({InputEvent::kKeyDown, code_down});
+  }
+  int32_t character = ControlCharacter(scancode);
+  if (character != 0) out.push_back({InputEvent::kChar, character});
+}
+
+void SdlHost::PumpEvents(std::vector<InputEvent>& out) {
+  if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    switch (event.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        TranslateKey(event.key, out);
+        break;
+      case SDL_TEXTINPUT:
+        AppendText(event.text.text, out);
+        break;
+      case SDL_MOUSEMOTION:
+        out.push_back(MouseEvent(InputEvent::kMouseMove, 0, event.motion.x, event.motion.y));
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        int32_t button = MouseButton(event.button.button);
+        auto kind =
+            event.type == SDL_MOUSEBUTTONDOWN ? InputEvent::kMouseDown : InputEvent::kMouseUp;
+        if (button != 0) out.push_back(MouseEvent(kind, button, event.button.x, event.button.y));
+        break;
+      }
+      case SDL_MOUSEWHEEL: {
+        int32_t steps = event.wheel.y;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) steps = -steps;
+        if (steps != 0) out.push_back({InputEvent::kWheel, steps});
+        break;
+      }
+      case SDL_QUIT:
+        out.push_back({InputEvent::kQuit});
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+int32_t SdlHost::JoystickCount() {
+  if (!EnsureJoysticks()) return 0;
+  return std::max(SDL_NumJoysticks(), 0);
+}
+
+JoystickState SdlHost::Joystick(int32_t port) {
+  JoystickState state;
+  if (port < 0 || port >= JoystickCount()) return state;
+  if (joysticks_.size() <= size_t(port)) joysticks_.resize(size_t(port) + 1, nullptr);
+  SDL_Joystick*& stick = joysticks_[size_t(port)];
+  if (!stick) stick = SDL_JoystickOpen(port);
+  if (!stick) return state;
+  SDL_JoystickUpdate();
+  const char* name = SDL_JoystickName(stick);
+  state.name = FromUtf8(name ? name : "");
+  state.buttons = std::max(SDL_JoystickNumButtons(stick), 0);
+  for (int32_t b = 0; b < std::min(state.buttons, 32); ++b)
+    if (SDL_JoystickGetButton(stick, b)) state.held |= 1u << b;
+  int32_t axes = std::min(SDL_JoystickNumAxes(stick), 6);
+  for (int32_t a = 0; a < axes; ++a) state.axes[a] = AxisValue(SDL_JoystickGetAxis(stick, a));
+  if (SDL_JoystickNumHats(stick) > 0) state.hat = HatFraction(SDL_JoystickGetHat(stick, 0));
+  return state;
+}
+
+void SdlHost::CloseJoysticks() {
+  for (SDL_Joystick* stick : joysticks_)
+    if (stick) SDL_JoystickClose(stick);
+  joysticks_.clear();
+}
 
 }  // namespace platform

@@ -9,6 +9,16 @@
 
 namespace platform {
 
+// The Windows virtual-key code of a key by its position on the keyboard
+// (sdl_keys.cpp); 0 for keys without one.
+int32_t VirtualKeyFromScancode(SDL_Scancode scancode);
+// The same, refined by the layout and the NumLock state the way Windows
+// reports them (the ISO key left of Return typing '#', the keypad with
+// NumLock off).
+int32_t VirtualKeyFromKeysym(const SDL_Keysym& keysym);
+// An SDL hat position as a fraction of a turn from up, -1 when centred.
+float HatFraction(Uint8 hat);
+
 class SdlHost : public Host {
  public:
   SdlHost();
@@ -26,8 +36,7 @@ class SdlHost : public Host {
   void SetCaption(const std::string& caption_utf8) override;
   void ShowCursor(bool show) override;
   void Present(const uint32_t* pixels, int32_t width, int32_t height) override;
-  void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx,
-                       float& vy) override;
+  void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx, float& vy) override;
   void PumpEvents(std::vector<InputEvent>& out) override;
 
   int32_t JoystickCount() override;
@@ -45,6 +54,14 @@ class SdlHost : public Host {
   SDL_Texture* texture_ = nullptr;
   int32_t texture_width_ = 0, texture_height_ = 0;
   std::string caption_;
+  bool cursor_shown_ = true;
+  // The code each held key went down with, so that its release matches
+  // even if the layout or NumLock changed in between.
+  Uint8 key_codes_down_[SDL_NUM_SCANCODES] = {};
+  bool EnsureVideo();
+  bool EnsureJoysticks();
+  void CloseJoysticks();
+  void TranslateKey(const SDL_KeyboardEvent& key, std::vector<InputEvent>& out);
   std::vector<SDL_Joystick*> joysticks_;
   // Audio device (sdl_audio.cpp).
   SDL_AudioDeviceID audio_device_ = 0;

@@ -1,0 +1,149 @@
+// Images: frames of pixel maps held by integer handles, with their flags and
+// drawing handle.
+#include "image.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+bool auto_mid_handle = false;
+
+int32_t ResolveFlags(int32_t flags) { return flags == -1 ? kImageMasked | kImageFiltered : flags; }
+
+// Black pixels become fully transparent; their colour bytes stay.
+void MaskBlack(Pixmap& pixmap) {
+  for (uint32_t& p : pixmap.pixels) {
+    if ((p & 0xFFFFFFu) == 0) p = 0;
+  }
+  ++pixmap.generation;
+}
+
+int32_t HandleOf(ImageRef image) {
+  return image ? rt_handle_from_object(std::static_pointer_cast<Object>(image)) : 0;
+}
+
+// An image made of the given frames, masked when the flags say so.
+int32_t NewImage(std::vector<PixmapRef> frames, int32_t flags) {
+  if (frames.empty() || !frames[0]) return 0;
+  auto image = std::make_shared<Image>();
+  image->flags = ResolveFlags(flags);
+  image->width = frames[0]->width;
+  image->height = frames[0]->height;
+  if (auto_mid_handle) {
+    image->handle_x = float(image->width) / 2.0f;
+    image->handle_y = float(image->height) / 2.0f;
+  }
+  if (image->flags & kImageMasked) {
+    for (const PixmapRef& frame : frames) MaskBlack(*frame);
+  }
+  image->frames = std::move(frames);
+  image->coverage.resize(image->frames.size());
+  return HandleOf(image);
+}
+
+PixmapRef CopyBlock(const Pixmap& source, int32_t x, int32_t y, int32_t width, int32_t height) {
+  PixmapRef block = std::make_shared<Pixmap>(width, height);
+  for (int32_t row = 0; row < height; ++row) {
+    std::memcpy(&block->pixels[size_t(row) * width],
+                &source.pixels[size_t(y + row) * source.width + x], size_t(width) * 4);
+  }
+  return block;
+}
+
+}  // namespace
+
+PixmapRef ImageFrame(const Image& image, int32_t frame) {
+  if (frame < 0 || size_t(frame) >= image.frames.size()) return nullptr;
+  return image.frames[size_t(frame)];
+}
+
+}  // namespace platform
+
+using platform::HandleTo;
+using platform::Image;
+using platform::PixmapRef;
+
+void fw_set_auto_mid_handle(int32_t enable) { platform::auto_mid_handle = enable != 0; }
+
+int32_t fw_load_image(const Text& path, int32_t flags) {
+  return fw_load_image(fw_load_pixmap(path), flags);
+}
+
+int32_t fw_load_image(const PixmapRef& pixmap, int32_t flags) {
+  if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return 0;
+  // The image owns its pixels: masking must not reach the caller's map.
+  return platform::NewImage({std::make_shared<platform::Pixmap>(*pixmap)}, flags);
+}
+
+int32_t fw_load_anim_image(const Text& path, int32_t cell_width, int32_t cell_height,
+                           int32_t first_cell, int32_t cell_count, int32_t flags) {
+  if (cell_width <= 0 || cell_height <= 0 || first_cell < 0 || cell_count <= 0) return 0;
+  PixmapRef sheet = fw_load_pixmap(path);
+  if (!sheet) return 0;
+  int32_t columns = sheet->width / cell_width;
+  int64_t cells = int64_t(columns) * (sheet->height / cell_height);
+  if (cells < int64_t(first_cell) + cell_count) return 0;
+  std::vector<PixmapRef> frames;
+  for (int32_t cell = first_cell; cell < first_cell + cell_count; ++cell) {
+    frames.push_back(platform::CopyBlock(*sheet, (cell % columns) * cell_width,
+                                         (cell / columns) * cell_height, cell_width, cell_height));
+  }
+  return platform::NewImage(std::move(frames), flags);
+}
+
+int32_t fw_create_image(int32_t width, int32_t height, int32_t frames, int32_t flags) {
+  if (frames <= 0 || !fw_create_pixmap(width, height)) return 0;
+  std::vector<PixmapRef> maps;
+  for (int32_t i = 0; i < frames; ++i) maps.push_back(fw_create_pixmap(width, height));
+  return platform::NewImage(std::move(maps),
+                            platform::ResolveFlags(flags) | platform::kImageDynamic);
+}
+
+int32_t fw_image_width(int32_t image) {
+  auto object = HandleTo<Image>(image);
+  return object ? object->width : 0;
+}
+
+int32_t fw_image_height(int32_t image) {
+  auto object = HandleTo<Image>(image);
+  return object ? object->height : 0;
+}
+
+int32_t fw_image_frames(int32_t image) {
+  auto object = HandleTo<Image>(image);
+  return object ? int32_t(object->frames.size()) : 0;
+}
+
+// A lock for writing counts as a change, so whatever the caller writes into
+// the map directly is seen by the next draw.
+PixmapRef fw_lock_image(int32_t image, int32_t frame, int32_t, int32_t write) {
+  auto object = HandleTo<Image>(image);
+  PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
+  if (pixmap && write) ++pixmap->generation;
+  return pixmap;
+}
+
+void fw_unlock_image(int32_t image, int32_t frame) {
+  auto object = HandleTo<Image>(image);
+  PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
+  if (pixmap) ++pixmap->generation;
+}
+
+void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame) {
+  auto object = HandleTo<Image>(image);
+  PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
+  if (!pixmap) return;
+  platform::CopyFromBackBuffer(*pixmap, x, y);
+  if (object->flags & platform::kImageMasked) platform::MaskBlack(*pixmap);
+}
+
+void fw_draw_image(int32_t image, float x, float y, int32_t frame) {
+  auto object = HandleTo<Image>(image);
+  PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
+  if (!pixmap) return;
+  platform::DrawPixmap(*pixmap, object->coverage[size_t(frame)],
+                       (object->flags & platform::kImageFiltered) != 0, x, y, object->handle_x,
+                       object->handle_y);
+}

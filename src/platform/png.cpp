@@ -1,0 +1,184 @@
+// PNG files and pixel maps. Every colour type and bit depth is read as 8-bit
+// 0xAARRGGBB with the file's colour bytes untouched (no gamma handling), and
+// saved as 8-bit RGB or RGBA. libpng reports errors by longjmp, so each stage
+// that can fail runs in a small function holding only plain data.
+#include <png.h>
+
+#include <bit>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "image.h"
+
+static_assert(std::endian::native == std::endian::little,
+              "pixels are read and written as BGRA bytes");
+
+namespace platform {
+namespace {
+
+// Larger pictures than this are refused rather than risking huge allocations
+// on a corrupt header.
+constexpr uint32_t kMaxSide = 16384;
+constexpr uint64_t kMaxPixels = uint64_t(1) << 25;
+
+struct MemoryReader {
+  const uint8_t* data;
+  size_t size;
+  size_t offset;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
+  auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+  if (length > reader->size - reader->offset) png_error(png, "truncated");
+  std::memcpy(out, reader->data + reader->offset, length);
+  reader->offset += length;
+}
+
+void IgnoreWarning(png_structp, png_const_charp) {}
+
+// Bad files are an expected outcome here, not something to print.
+[[noreturn]] void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+// Reads the header and sets up the transforms to 8-bit BGRA.
+bool ReadHeader(png_structp png, png_infop info, uint32_t& width, uint32_t& height) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_read_info(png, info);
+  width = png_get_image_width(png, info);
+  height = png_get_image_height(png, info);
+  int color_type = png_get_color_type(png, info);
+  png_set_expand(png);  // palette, grey below 8 bits and tRNS
+  png_set_strip_16(png);
+  if (color_type == PNG_COLOR_TYPE_GRAY || color_type == PNG_COLOR_TYPE_GRAY_ALPHA) {
+    png_set_gray_to_rgb(png);
+  }
+  png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);  // no-op when alpha is present
+  png_set_bgr(png);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  return png_get_rowbytes(png, info) == size_t(width) * 4;
+}
+
+bool ReadRows(png_structp png, png_infop info, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_read_image(png, rows);
+  png_read_end(png, info);
+  return true;
+}
+
+bool WriteFile(png_structp png, png_infop info, FILE* file, png_bytepp rows, uint32_t width,
+               uint32_t height, bool with_alpha, int compression) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_init_io(png, file);
+  png_set_compression_level(png, compression);
+  png_set_IHDR(png, info, width, height, 8,
+               with_alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  png_set_bgr(png);
+  if (!with_alpha) png_set_filler(png, 0, PNG_FILLER_AFTER);  // drops the alpha byte
+  png_write_image(png, rows);
+  png_write_end(png, info);
+  return true;
+}
+
+bool AllOpaque(const Pixmap& pixmap) {
+  for (uint32_t p : pixmap.pixels) {
+    if ((p >> 24) != 0xFF) return false;
+  }
+  return true;
+}
+
+std::vector<png_bytep> RowPointers(const Pixmap& pixmap) {
+  std::vector<png_bytep> rows(size_t(pixmap.height));
+  auto* base = reinterpret_cast<png_bytep>(const_cast<uint32_t*>(pixmap.pixels.data()));
+  for (int32_t y = 0; y < pixmap.height; ++y) rows[y] = base + size_t(y) * pixmap.width * 4;
+  return rows;
+}
+
+bool InBounds(const PixmapRef& pixmap, int32_t x, int32_t y) {
+  return pixmap && x >= 0 && y >= 0 && x < pixmap->width && y < pixmap->height;
+}
+
+}  // namespace
+
+PixmapRef DecodePng(const uint8_t* data, size_t size) {
+  if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;
+  png_structp png =
+      png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
+  if (!png) return nullptr;
+  png_infop info = png_create_info_struct(png);
+  MemoryReader reader{data, size, 0};
+  PixmapRef pixmap;
+  uint32_t width = 0, height = 0;
+  if (info) {
+    png_set_read_fn(png, &reader, ReadFromMemory);
+    if (ReadHeader(png, info, width, height) && width > 0 && height > 0 &&
+        uint64_t(width) * height <= kMaxPixels) {
+      pixmap = std::make_shared<Pixmap>(int32_t(width), int32_t(height));
+      std::vector<png_bytep> rows = RowPointers(*pixmap);
+      if (!ReadRows(png, info, rows.data())) pixmap = nullptr;
+    }
+  }
+  png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+  return pixmap;
+}
+
+}  // namespace platform
+
+using platform::Pixmap;
+using platform::PixmapRef;
+
+PixmapRef fw_create_pixmap(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height) > platform::kMaxPixels) {
+    return nullptr;
+  }
+  return std::make_shared<Pixmap>(width, height);
+}
+
+uint32_t fw_read_pixel(const PixmapRef& pixmap, int32_t x, int32_t y) {
+  if (!platform::InBounds(pixmap, x, y)) return 0;
+  return pixmap->pixels[size_t(y) * pixmap->width + x];
+}
+
+void fw_write_pixel(const PixmapRef& pixmap, int32_t x, int32_t y, uint32_t argb) {
+  if (!platform::InBounds(pixmap, x, y)) return;
+  pixmap->pixels[size_t(y) * pixmap->width + x] = argb;
+  ++pixmap->generation;
+}
+
+PixmapRef fw_load_pixmap(const Text& path) {
+  std::ifstream file(platform::ToUtf8(path), std::ios::binary);
+  if (!file) return nullptr;
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  return platform::DecodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+// Writes beside the target and renames over it, so a failed save leaves the
+// old file (or nothing) rather than a broken one.
+int32_t fw_save_pixmap_png(const PixmapRef& pixmap, const Text& path, int32_t compression) {
+  if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return 0;
+  if (compression < 0 || compression > 9) compression = compression < 0 ? 0 : 9;
+  std::string target = platform::ToUtf8(path);
+  std::string temporary = target + ".saving";
+  FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) return 0;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, platform::QuietError,
+                                            platform::IgnoreWarning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  std::vector<png_bytep> rows = platform::RowPointers(*pixmap);
+  bool written =
+      info && platform::WriteFile(png, info, file, rows.data(), pixmap->width, pixmap->height,
+                                  !platform::AllOpaque(*pixmap), compression);
+  png_destroy_write_struct(&png, info ? &info : nullptr);
+  written = (std::fclose(file) == 0) && written;
+  if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return 0;
+  }
+  return 1;
+}

@@ -1,0 +1,562 @@
+// The software rasterizer: one drawing state and the primitives that paint
+// into the back buffer. A pixel is painted when its centre lies inside the
+// shape after the rotation and scale matrix (top-left fill rule). Every write
+// leaves the pixel opaque.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+#include "image.h"
+
+namespace platform {
+namespace {
+
+enum BlendMode : int32_t { kMask = 1, kSolid = 2, kAlpha = 3, kLight = 4, kShade = 5 };
+
+struct DrawingState {
+  int32_t red = 255, green = 255, blue = 255;
+  float alpha = 1.0f;
+  int32_t blend = kAlpha;
+  float rotation = 0.0f;
+  float scale_x = 1.0f, scale_y = 1.0f;
+  // ix, iy, jx, jy: the rotation and scale matrix.
+  float ix = 1.0f, iy = 0.0f, jx = 0.0f, jy = 1.0f;
+  uint32_t clear_color = 0xFF000000u;
+};
+DrawingState state;
+
+// What fw_cls must repaint: the box touched since the last clear, valid only
+// while the buffer and the clear colour stay the same.
+struct DirtyTracker {
+  const uint32_t* buffer = nullptr;
+  size_t size = 0;
+  uint32_t cleared_to = 0;
+  bool cleared = false;
+  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // exclusive end; empty when x0 >= x1
+};
+DirtyTracker dirty;
+
+void MarkDirty(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  if (x0 >= x1 || y0 >= y1) return;
+  if (dirty.x0 >= dirty.x1 || dirty.y0 >= dirty.y1) {
+    dirty.x0 = x0, dirty.y0 = y0, dirty.x1 = x1, dirty.y1 = y1;
+    return;
+  }
+  dirty.x0 = std::min(dirty.x0, x0), dirty.y0 = std::min(dirty.y0, y0);
+  dirty.x1 = std::max(dirty.x1, x1), dirty.y1 = std::max(dirty.y1, y1);
+}
+
+void UpdateMatrix() {
+  double radians = double(state.rotation) * 3.14159265358979323846 / 180.0;
+  float s = float(std::sin(radians)), c = float(std::cos(radians));
+  state.ix = c * state.scale_x;
+  state.iy = -s * state.scale_y;
+  state.jx = s * state.scale_x;
+  state.jy = c * state.scale_y;
+}
+
+bool AxisAligned() { return state.iy == 0.0f && state.jx == 0.0f; }
+
+// Rounded x / 255 for x up to 255 * 255.
+inline uint32_t Div255(uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+
+// The current colour and alpha as integers, ready for the pixel loops.
+struct Paint {
+  int32_t mode;
+  uint32_t red, green, blue;  // colour multipliers 0..255
+  uint32_t alpha;             // 0..255
+  bool white;
+};
+
+Paint CurrentPaint() {
+  auto channel = [](int32_t v) { return uint32_t(std::clamp(v, 0, 255)); };
+  float a = std::isnan(state.alpha) ? 0.0f : std::clamp(state.alpha, 0.0f, 1.0f);
+  Paint paint{state.blend,
+              channel(state.red),
+              channel(state.green),
+              channel(state.blue),
+              uint32_t(std::lround(a * 255.0f)),
+              false};
+  if (paint.mode < kMask || paint.mode > kShade) paint.mode = kSolid;
+  paint.white = paint.red == 255 && paint.green == 255 && paint.blue == 255;
+  return paint;
+}
+
+// Modes in which a fully transparent source changes nothing.
+bool TransparentIsNoOp(int32_t mode) { return mode == kMask || mode == kAlpha || mode == kLight; }
+
+inline uint32_t Colorize(uint32_t texel, const Paint& paint) {
+  uint32_t r = Div255(((texel >> 16) & 0xFF) * paint.red);
+  uint32_t g = Div255(((texel >> 8) & 0xFF) * paint.green);
+  uint32_t b = Div255((texel & 0xFF) * paint.blue);
+  return (texel & 0xFF000000u) | r << 16 | g << 8 | b;
+}
+
+// Blends a source pixel (its rgb already coloured) into dst; weight is the
+// texel alpha times the current alpha, 0..255 * 255.
+template <int Mode>
+inline void BlendPixel(uint32_t& dst, uint32_t src, uint32_t weight) {
+  if constexpr (Mode == kMask) {
+    if (2 * weight >= 255 * 255) dst = 0xFF000000u | src;
+  } else if constexpr (Mode == kSolid) {
+    dst = 0xFF000000u | src;
+  } else if constexpr (Mode == kAlpha) {
+    uint32_t a = Div255(weight);
+    if (a == 0) return;
+    if (a == 255) {
+      dst = 0xFF000000u | src;
+      return;
+    }
+    uint32_t rb = (src & 0xFF00FFu) * a + (dst & 0xFF00FFu) * (255 - a) + 0x800080u;
+    uint32_t g = (src & 0xFF00u) * a + (dst & 0xFF00u) * (255 - a) + 0x8000u;
+    rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
+    g = ((g + ((g >> 8) & 0xFF00u)) >> 8) & 0xFF00u;
+    dst = 0xFF000000u | rb | g;
+  } else if constexpr (Mode == kLight) {
+    uint32_t a = Div255(weight);
+    if (a == 0) return;
+    uint32_t r = std::min(255u, ((dst >> 16) & 0xFF) + Div255(((src >> 16) & 0xFF) * a));
+    uint32_t g = std::min(255u, ((dst >> 8) & 0xFF) + Div255(((src >> 8) & 0xFF) * a));
+    uint32_t b = std::min(255u, (dst & 0xFF) + Div255((src & 0xFF) * a));
+    dst = 0xFF000000u | r << 16 | g << 8 | b;
+  } else {
+    uint32_t r = Div255(((dst >> 16) & 0xFF) * ((src >> 16) & 0xFF));
+    uint32_t g = Div255(((dst >> 8) & 0xFF) * ((src >> 8) & 0xFF));
+    uint32_t b = Div255((dst & 0xFF) * (src & 0xFF));
+    dst = 0xFF000000u | r << 16 | g << 8 | b;
+  }
+}
+
+// Calls body.template operator()<Mode>() for the paint's mode.
+template <class Body>
+void WithMode(int32_t mode, Body&& body) {
+  switch (mode) {
+    case kMask:
+      return body.template operator()<kMask>();
+    case kAlpha:
+      return body.template operator()<kAlpha>();
+    case kLight:
+      return body.template operator()<kLight>();
+    case kShade:
+      return body.template operator()<kShade>();
+    default:
+      return body.template operator()<kSolid>();
+  }
+}
+
+int32_t ToPixel(double value) {
+  if (!(value > INT_MIN / 2)) return INT_MIN / 2;  // also NaN
+  if (!(value < INT_MAX / 2)) return INT_MAX / 2;
+  return int32_t(value);
+}
+
+// The local point (u, v) of a screen point, as an affine function of the
+// screen position: u = u0 + du_dx * X + du_dy * Y, for shapes drawn at a
+// drawing point under the current matrix.
+struct Mapping {
+  double u0, du_dx, du_dy;
+  double v0, dv_dx, dv_dy;
+};
+
+// Local (u, v) = handle + inverse matrix * (screen - point). False when the
+// matrix is singular or anything is not finite.
+bool InverseMapping(float x, float y, float hx, float hy, Mapping& m) {
+  double det = double(state.ix) * state.jy - double(state.iy) * state.jx;
+  if (det == 0.0 || !std::isfinite(det) || !std::isfinite(x) || !std::isfinite(y)) return false;
+  m.du_dx = state.jy / det, m.du_dy = -state.iy / det;
+  m.dv_dx = -state.jx / det, m.dv_dy = state.ix / det;
+  m.u0 = hx - m.du_dx * x - m.du_dy * y;
+  m.v0 = hy - m.dv_dx * x - m.dv_dy * y;
+  return std::isfinite(m.u0) && std::isfinite(m.v0);
+}
+
+// Columns i (half-open) whose centre value base + slope * (i + 0.5) lies in
+// [lo, hi).
+void SpanOf(double base, double slope, double lo, double hi, int32_t& first, int32_t& end) {
+  if (slope == 0.0) {
+    bool inside = base >= lo && base < hi;
+    first = inside ? INT_MIN / 2 : 0;
+    end = inside ? INT_MAX / 2 : 0;
+  } else if (slope > 0.0) {
+    first = ToPixel(std::ceil((lo - base) / slope - 0.5));
+    end = ToPixel(std::ceil((hi - base) / slope - 0.5));
+  } else {
+    first = ToPixel(std::floor((hi - base) / slope - 0.5) + 1.0);
+    end = ToPixel(std::floor((lo - base) / slope - 0.5) + 1.0);
+  }
+}
+
+// A local rectangle [u_lo, u_hi) x [v_lo, v_hi) and its screen rows.
+struct LocalBox {
+  double u_lo, u_hi, v_lo, v_hi;
+};
+
+// Screen rows that the box can touch, clipped to the buffer.
+void RowRange(const LocalBox& box, float y, float hx, float hy, int32_t height, int32_t& first,
+              int32_t& end) {
+  double lo = INFINITY, hi = -INFINITY;
+  for (double u : {box.u_lo, box.u_hi}) {
+    for (double v : {box.v_lo, box.v_hi}) {
+      double sy = y + state.jx * (u - hx) + state.jy * (v - hy);
+      lo = std::min(lo, sy), hi = std::max(hi, sy);
+    }
+  }
+  first = std::max(0, ToPixel(std::ceil(lo - 0.5)));
+  end = std::min(height, ToPixel(std::ceil(hi - 0.5)));
+}
+
+// Walks every back-buffer pixel whose centre maps inside the box, calling
+// row(dst, first, end, u, v, du, dv) per row span with the local position of
+// the first pixel centre and its step per column.
+template <class Row>
+void ScanBox(const LocalBox& box, const Mapping& m, float y, float hx, float hy, Row&& row) {
+  BackBuffer& buffer = TheBackBuffer();
+  int32_t row_first, row_end;
+  RowRange(box, y, hx, hy, buffer.height, row_first, row_end);
+  int32_t touched_x0 = INT_MAX, touched_x1 = INT_MIN, touched_y0 = INT_MAX, touched_y1 = INT_MIN;
+  for (int32_t j = row_first; j < row_end; ++j) {
+    double cy = j + 0.5;
+    double u_base = m.u0 + m.du_dy * cy, v_base = m.v0 + m.dv_dy * cy;
+    int32_t uf, ue, vf, ve;
+    SpanOf(u_base, m.du_dx, box.u_lo, box.u_hi, uf, ue);
+    SpanOf(v_base, m.dv_dx, box.v_lo, box.v_hi, vf, ve);
+    int32_t first = std::max({uf, vf, 0}), end = std::min({ue, ve, buffer.width});
+    if (first >= end) continue;
+    double cx = first + 0.5;
+    row(&buffer.pixels[size_t(j) * buffer.width], first, end, u_base + m.du_dx * cx,
+        v_base + m.dv_dx * cx, m.du_dx, m.dv_dx);
+    touched_x0 = std::min(touched_x0, first), touched_x1 = std::max(touched_x1, end);
+    touched_y0 = std::min(touched_y0, j), touched_y1 = j + 1;
+  }
+  MarkDirty(touched_x0, touched_y0, touched_x1, touched_y1);
+}
+
+// ---------------------------------------------------------------------------
+// Solid shapes: the current colour as the source.
+
+uint32_t PaintColor(const Paint& paint) { return paint.red << 16 | paint.green << 8 | paint.blue; }
+
+template <int Mode>
+void FillSpan(uint32_t* row, int32_t first, int32_t end, uint32_t color, uint32_t weight) {
+  bool replaces = Mode == kSolid || (Mode == kMask && 2 * weight >= 255 * 255) ||
+                  (Mode == kAlpha && weight == 255 * 255);
+  if (replaces) {
+    std::fill(row + first, row + end, 0xFF000000u | color);
+    return;
+  }
+  for (int32_t i = first; i < end; ++i) BlendPixel<Mode>(row[i], color, weight);
+}
+
+void FillShape(const LocalBox& box, float x, float y) {
+  Paint paint = CurrentPaint();
+  if (TransparentIsNoOp(paint.mode) && paint.alpha == 0) return;
+  Mapping m;
+  if (!InverseMapping(x, y, 0, 0, m)) return;
+  uint32_t color = PaintColor(paint), weight = 255 * paint.alpha;
+  WithMode(paint.mode, [&]<int Mode>() {
+    ScanBox(box, m, y, 0, 0,
+            [&](uint32_t* row, int32_t first, int32_t end, double, double, double, double) {
+              FillSpan<Mode>(row, first, end, color, weight);
+            });
+  });
+}
+
+void PlotPixel(int32_t px, int32_t py, const Paint& paint) {
+  BackBuffer& buffer = TheBackBuffer();
+  if (px < 0 || py < 0 || px >= buffer.width || py >= buffer.height) return;
+  uint32_t& dst = buffer.pixels[size_t(py) * buffer.width + px];
+  WithMode(paint.mode,
+           [&]<int Mode>() { BlendPixel<Mode>(dst, PaintColor(paint), 255 * paint.alpha); });
+  MarkDirty(px, py, px + 1, py + 1);
+}
+
+// Keeps far-away end points from turning into billions of steps: the segment
+// is cut to a margin around the buffer first.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double w, double h) {
+  constexpr double kMargin = 4.0;
+  double t0 = 0.0, t1 = 1.0, dx = x2 - x1, dy = y2 - y1;
+  auto cut = [&](double p, double q) {
+    if (p == 0.0) return q >= 0.0;
+    double t = q / p;
+    if (p < 0.0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+    return true;
+  };
+  if (!cut(-dx, x1 + kMargin) || !cut(dx, w + kMargin - x1) || !cut(-dy, y1 + kMargin) ||
+      !cut(dy, h + kMargin - y1)) {
+    return false;
+  }
+  double ox = x1, oy = y1;
+  x1 = ox + t0 * dx, y1 = oy + t0 * dy;
+  x2 = ox + t1 * dx, y2 = oy + t1 * dy;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Pixel maps.
+
+struct Texture {
+  const uint32_t* pixels;
+  int32_t width, height;
+};
+
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {  // f 0..256, rounded
+  uint32_t rb = (a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f + 0x800080u;
+  uint32_t ag = ((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f + 0x800080u;
+  return ((rb >> 8) & 0xFF00FFu) | (ag & 0xFF00FF00u);
+}
+
+// Fixed point 16.16 texel coordinates.
+inline uint32_t SampleNearest(const Texture& t, int32_t u, int32_t v) {
+  int32_t tx = std::clamp(u >> 16, 0, t.width - 1);
+  int32_t ty = std::clamp(v >> 16, 0, t.height - 1);
+  return t.pixels[size_t(ty) * t.width + tx];
+}
+
+inline uint32_t SampleBilinear(const Texture& t, int32_t u, int32_t v) {
+  u -= 0x8000, v -= 0x8000;  // texel centres
+  int32_t x0 = u >> 16, y0 = v >> 16;
+  uint32_t fx = (u >> 8) & 0xFF, fy = (v >> 8) & 0xFF;
+  int32_t xa = std::clamp(x0, 0, t.width - 1), xb = std::clamp(x0 + 1, 0, t.width - 1);
+  const uint32_t* ra = t.pixels + size_t(std::clamp(y0, 0, t.height - 1)) * t.width;
+  const uint32_t* rb = t.pixels + size_t(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
+  return Lerp(Lerp(ra[xa], ra[xb], fx), Lerp(rb[xa], rb[xb], fx), fy);
+}
+
+template <int Mode, bool Colored>
+inline void BlendTexel(uint32_t& dst, uint32_t texel, const Paint& paint) {
+  uint32_t weight = (texel >> 24) * paint.alpha;
+  if constexpr (Colored) texel = Colorize(texel, paint);
+  BlendPixel<Mode>(dst, texel & 0xFFFFFFu, weight);
+}
+
+int32_t ToFixed(double value) {
+  return int32_t(std::clamp(value * 65536.0, double(INT_MIN / 2), double(INT_MAX / 2)));
+}
+
+template <int Mode, bool Colored, bool Filtered>
+void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, double du,
+                 double dv, const Texture& t, const Paint& paint) {
+  int32_t fu = ToFixed(u), fv = ToFixed(v), step_u = ToFixed(du), step_v = ToFixed(dv);
+  for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
+    uint32_t texel = Filtered ? SampleBilinear(t, fu, fv) : SampleNearest(t, fu, fv);
+    BlendTexel<Mode, Colored>(row[i], texel, paint);
+  }
+}
+
+// The unscaled, unrotated, whole-pixel case: texels map one to one.
+template <int Mode, bool Colored>
+void CopyBlock(const Texture& t, int32_t left, int32_t top, const FrameCoverage& box,
+               const Paint& paint) {
+  BackBuffer& buffer = TheBackBuffer();
+  int32_t x0 = std::max(box.x0, -left), x1 = std::min(box.x1, buffer.width - left);
+  int32_t y0 = std::max(box.y0, -top), y1 = std::min(box.y1, buffer.height - top);
+  if (x0 >= x1 || y0 >= y1) return;
+  bool straight_copy = box.opaque && !Colored &&
+                       (Mode == kSolid || Mode == kMask || (Mode == kAlpha && paint.alpha == 255));
+  for (int32_t ty = y0; ty < y1; ++ty) {
+    const uint32_t* src = t.pixels + size_t(ty) * t.width;
+    uint32_t* dst = &buffer.pixels[size_t(ty + top) * buffer.width + left];
+    if (straight_copy) {
+      std::memcpy(dst + x0, src + x0, size_t(x1 - x0) * 4);
+      continue;
+    }
+    for (int32_t tx = x0; tx < x1; ++tx) BlendTexel<Mode, Colored>(dst[tx], src[tx], paint);
+  }
+  MarkDirty(left + x0, top + y0, left + x1, top + y1);
+}
+
+bool WholePixel(float value) { return std::isfinite(value) && value == std::floor(value); }
+
+}  // namespace
+
+const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverage) {
+  if (coverage.valid && coverage.generation == pixmap.generation) return coverage;
+  coverage = FrameCoverage{};
+  coverage.generation = pixmap.generation;
+  coverage.valid = true;
+  coverage.opaque = !pixmap.pixels.empty();
+  int32_t x0 = INT_MAX, y0 = INT_MAX, x1 = INT_MIN, y1 = INT_MIN;
+  for (int32_t y = 0; y < pixmap.height; ++y) {
+    const uint32_t* row = &pixmap.pixels[size_t(y) * pixmap.width];
+    for (int32_t x = 0; x < pixmap.width; ++x) {
+      uint32_t a = row[x] >> 24;
+      if (a != 0xFF) coverage.opaque = false;
+      if (a == 0) continue;
+      x0 = std::min(x0, x), x1 = std::max(x1, x + 1);
+      y0 = std::min(y0, y), y1 = y + 1;
+    }
+  }
+  coverage.empty = x0 == INT_MAX;
+  if (!coverage.empty) coverage.x0 = x0, coverage.y0 = y0, coverage.x1 = x1, coverage.y1 = y1;
+  return coverage;
+}
+
+void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float x, float y,
+                float hx, float hy) {
+  if (pixmap.width <= 0 || pixmap.height <= 0) return;
+  Paint paint = CurrentPaint();
+  FrameCoverage box = UpdateCoverage(pixmap, cache);
+  if (TransparentIsNoOp(paint.mode)) {
+    if (box.empty || paint.alpha == 0) return;
+  } else {
+    box.x0 = 0, box.y0 = 0, box.x1 = pixmap.width, box.y1 = pixmap.height;
+  }
+  Texture texture{pixmap.pixels.data(), pixmap.width, pixmap.height};
+  float left = x - hx, top = y - hy;
+  if (state.ix == 1.0f && state.jy == 1.0f && AxisAligned() && WholePixel(left) &&
+      WholePixel(top) && std::abs(left) < INT_MAX / 2 && std::abs(top) < INT_MAX / 2) {
+    WithMode(paint.mode, [&]<int Mode>() {
+      if (paint.white)
+        return CopyBlock<Mode, false>(texture, int32_t(left), int32_t(top), box, paint);
+      CopyBlock<Mode, true>(texture, int32_t(left), int32_t(top), box, paint);
+    });
+    return;
+  }
+  Mapping m;
+  if (!InverseMapping(x, y, hx, hy, m)) return;
+  // A filtered texel reaches half a pixel beyond itself.
+  int32_t grow = filtered ? 1 : 0;
+  LocalBox local{double(std::max(0, box.x0 - grow)), double(std::min(pixmap.width, box.x1 + grow)),
+                 double(std::max(0, box.y0 - grow)),
+                 double(std::min(pixmap.height, box.y1 + grow))};
+  WithMode(paint.mode, [&]<int Mode>() {
+    auto draw = [&]<bool Colored, bool Filtered>() {
+      ScanBox(
+          local, m, y, hx, hy,
+          [&](uint32_t* row, int32_t first, int32_t end, double u, double v, double du, double dv) {
+            TexturedRow<Mode, Colored, Filtered>(row, first, end, u, v, du, dv, texture, paint);
+          });
+    };
+    if (paint.white) {
+      filtered ? draw.template operator()<false, true>() : draw.template operator()<false, false>();
+    } else {
+      filtered ? draw.template operator()<true, true>() : draw.template operator()<true, false>();
+    }
+  });
+}
+
+}  // namespace platform
+
+using platform::state;
+
+void fw_set_color(int32_t r, int32_t g, int32_t b) {
+  state.red = r, state.green = g, state.blue = b;
+}
+
+void fw_get_color(int32_t& r, int32_t& g, int32_t& b) {
+  r = state.red, g = state.green, b = state.blue;
+}
+
+void fw_set_alpha(float alpha) { state.alpha = alpha; }
+float fw_get_alpha() { return state.alpha; }
+void fw_set_blend(int32_t mode) { state.blend = mode; }
+int32_t fw_get_blend() { return state.blend; }
+
+void fw_set_rotation(float degrees) {
+  state.rotation = degrees;
+  platform::UpdateMatrix();
+}
+
+float fw_get_rotation() { return state.rotation; }
+
+void fw_set_scale(float sx, float sy) {
+  state.scale_x = sx, state.scale_y = sy;
+  platform::UpdateMatrix();
+}
+
+void fw_get_scale(float& sx, float& sy) { sx = state.scale_x, sy = state.scale_y; }
+
+void fw_set_cls_color(int32_t r, int32_t g, int32_t b) {
+  auto channel = [](int32_t v) { return uint32_t(std::clamp(v, 0, 255)); };
+  state.clear_color = 0xFF000000u | channel(r) << 16 | channel(g) << 8 | channel(b);
+}
+
+// Repaints only what was drawn since the last clear when nothing else changed.
+void fw_cls() {
+  platform::BackBuffer& buffer = platform::TheBackBuffer();
+  auto& dirty = platform::dirty;
+  bool same = dirty.cleared && dirty.buffer == buffer.pixels.data() &&
+              dirty.size == buffer.pixels.size() && dirty.cleared_to == state.clear_color;
+  if (!same) {
+    std::fill(buffer.pixels.begin(), buffer.pixels.end(), state.clear_color);
+  } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
+    for (int32_t y = dirty.y0; y < dirty.y1; ++y) {
+      uint32_t* row = &buffer.pixels[size_t(y) * buffer.width];
+      std::fill(row + dirty.x0, row + dirty.x1, state.clear_color);
+    }
+  }
+  dirty =
+      platform::DirtyTracker{buffer.pixels.data(), buffer.pixels.size(), state.clear_color, true};
+}
+
+void fw_plot(float x, float y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return;
+  platform::Paint paint = platform::CurrentPaint();
+  platform::PlotPixel(platform::ToPixel(std::floor(x)), platform::ToPixel(std::floor(y)), paint);
+}
+
+void fw_draw_rect(float x, float y, float width, float height) {
+  if (!(width != 0.0f) || !(height != 0.0f)) return;
+  platform::LocalBox box{std::min(0.0, double(width)), std::max(0.0, double(width)),
+                         std::min(0.0, double(height)), std::max(0.0, double(height))};
+  platform::FillShape(box, x, y);
+}
+
+void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel) {
+  double ex = x + state.ix * (double(x2) - x) + state.iy * (double(y2) - y);
+  double ey = y + state.jx * (double(x2) - x) + state.jy * (double(y2) - y);
+  double sx = x, sy = y;
+  platform::BackBuffer& buffer = platform::TheBackBuffer();
+  if (!std::isfinite(sx + sy + ex + ey)) return;
+  if (std::max({std::abs(sx), std::abs(sy), std::abs(ex), std::abs(ey)}) > 65536.0 &&
+      !platform::ClipSegment(sx, sy, ex, ey, buffer.width, buffer.height)) {
+    return;
+  }
+  platform::Paint paint = platform::CurrentPaint();
+  if (platform::TransparentIsNoOp(paint.mode) && paint.alpha == 0) return;
+  int32_t px = int32_t(std::floor(sx)), py = int32_t(std::floor(sy));
+  int32_t qx = int32_t(std::floor(ex)), qy = int32_t(std::floor(ey));
+  int32_t dx = std::abs(qx - px), dy = -std::abs(qy - py);
+  int32_t step_x = px < qx ? 1 : -1, step_y = py < qy ? 1 : -1;
+  int32_t error = dx + dy;
+  for (;;) {
+    bool at_end = px == qx && py == qy;
+    if (at_end && !last_pixel) break;
+    platform::PlotPixel(px, py, paint);
+    if (at_end) break;
+    int32_t twice = 2 * error;
+    if (twice >= dy) error += dy, px += step_x;
+    if (twice <= dx) error += dx, py += step_y;
+  }
+}
+
+platform::PixmapRef fw_grab_pixmap(int32_t x, int32_t y, int32_t width, int32_t height) {
+  platform::PixmapRef pixmap = fw_create_pixmap(width, height);
+  if (pixmap) platform::CopyFromBackBuffer(*pixmap, x, y);
+  return pixmap;
+}
+
+namespace platform {
+
+void CopyFromBackBuffer(Pixmap& pixmap, int32_t x, int32_t y) {
+  BackBuffer& buffer = TheBackBuffer();
+  std::fill(pixmap.pixels.begin(), pixmap.pixels.end(), 0u);  // outside the buffer
+  int64_t x0 = std::max<int64_t>(x, 0),
+          x1 = std::min<int64_t>(int64_t(x) + pixmap.width, buffer.width);
+  int64_t y0 = std::max<int64_t>(y, 0),
+          y1 = std::min<int64_t>(int64_t(y) + pixmap.height, buffer.height);
+  for (int64_t sy = y0; sy < y1 && x0 < x1; ++sy) {
+    std::memcpy(&pixmap.pixels[size_t(sy - y) * pixmap.width + size_t(x0 - x)],
+                &buffer.pixels[size_t(sy) * buffer.width + size_t(x0)], size_t(x1 - x0) * 4);
+  }
+  ++pixmap.generation;
+}
+
+}  // namespace platform

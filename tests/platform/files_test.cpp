@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/stream.h"
+
+namespace {
+
+// Each test works in a fresh temporary folder made current.
+class Files : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = std::filesystem::temp_directory_path() /
+              ("quill-files-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    std::filesystem::current_path(folder_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path("/");
+    std::filesystem::remove_all(folder_);
+  }
+  static void WriteBytes(const std::string& name, const std::string& bytes) {
+    std::ofstream(name, std::ios::binary) << bytes;
+  }
+  static std::string ReadBytes(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::filesystem::path folder_;
+};
+
+std::vector<Text> ReadAllLines(int32_t stream) {
+  std::vector<Text> lines;
+  while (!fw_stream_eof(stream)) lines.push_back(fw_read_line(stream));
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(Files, LineRulesOfTheReader) {
+  WriteBytes("a.txt", "a\r\nb");
+  int32_t stream = fw_read_file(u"a.txt");
+  ASSERT_NE(stream, 0);
+  EXPECT_EQ(ReadAllLines(stream), (std::vector<Text>{u"a", u"b"}));
+  EXPECT_EQ(fw_read_line(stream), u"");
+  fw_close_file(stream);
+
+  WriteBytes("b.txt", std::string("x\ry\0z\n\nlast\xE9\n", 13));
+  stream = fw_read_file(u"b.txt");
+  EXPECT_EQ(ReadAllLines(stream), (std::vector<Text>{u"xy", u"z", u"", u"last\u00E9"}));
+  fw_close_stream(stream);
+  EXPECT_EQ(fw_read_line(stream), u"");
+  EXPECT_EQ(fw_stream_eof(stream), 1);
+}
+
+TEST_F(Files, LinesLongerThanTheBufferAndManyShortOnes) {
+  std::string long_line(200000, 'q');
+  std::string bytes = long_line + "\n";
+  for (int i = 0; i < 30000; ++i) bytes += std::to_string(i) + "\r\n";
+  WriteBytes("big.txt", bytes);
+  int32_t stream = fw_read_file(u"big.txt");
+  std::vector<Text> lines = ReadAllLines(stream);
+  ASSERT_EQ(lines.size(), 30001u);
+  EXPECT_EQ(lines[0], platform::FromBytes(long_line));
+  EXPECT_EQ(lines[30000], u"29999");
+}
+
+TEST_F(Files, WriterKeepsLowBytesEndsWithCrLfAndIntsAreLittleEndian) {
+  int32_t stream = fw_write_file(u"out.dat");
+  ASSERT_NE(stream, 0);
+  EXPECT_EQ(fw_write_line(stream, Text(u"A\u0142|\0", 4)), 1);
+  EXPECT_EQ(fw_write_int(stream, 0x01020304), 1);
+  EXPECT_EQ(fw_write_int(stream, -2), 1);
+  fw_close_file(stream);
+  EXPECT_EQ(ReadBytes("out.dat"), std::string("AB|\0\r\n\x04\x03\x02\x01\xFE\xFF\xFF\xFF", 14));
+
+  stream = fw_read_file(u"out.dat");
+  EXPECT_EQ(fw_read_line(stream), u"AB|");
+  EXPECT_EQ(fw_read_line(stream), u"");  // the 0 byte ended the line before CR LF
+  EXPECT_EQ(fw_read_int(stream), 0x01020304);
+  EXPECT_EQ(fw_read_int(stream), -2);
+  EXPECT_EQ(fw_stream_eof(stream), 1);
+  fw_close_file(stream);
+}
+
+TEST_F(Files, WriteFileReplacesAndExistsEvenWhenEmpty) {
+  WriteBytes("old.txt", "old contents");
+  fw_close_file(fw_write_file(u"old.txt"));
+  EXPECT_EQ(fw_file_type(u"old.txt"), 1);
+  EXPECT_EQ(ReadBytes("old.txt"), "");
+  int32_t stream = fw_read_file(u"old.txt");
+  EXPECT_EQ(fw_stream_eof(stream), 1);
+}
+
+TEST_F(Files, MissingFilesAndFoldersAreNotStreams) {
+  EXPECT_EQ(fw_read_file(u"missing.txt"), 0);
+  EXPECT_EQ(fw_write_file(u"no/such/folder/x.txt"), 0);
+  std::filesystem::create_directory("sub");
+  EXPECT_EQ(fw_read_file(u"sub"), 0);
+  EXPECT_EQ(fw_read_line(0), u"");
+  EXPECT_EQ(fw_stream_eof(0), 1);
+  EXPECT_EQ(fw_write_line(0, u"x"), 0);
+  EXPECT_EQ(fw_read_int(12345), 0);
+}
+
+TEST_F(Files, FolderListingTypesAndDeletion) {
+  std::filesystem::create_directory("sub");
+  WriteBytes("one.txt", "1");
+  WriteBytes("sub/two.txt", "2");
+  int32_t listing = fw_read_dir(u".");
+  ASSERT_NE(listing, 0);
+  std::set<Text> names;
+  for (Text name = fw_next_file(listing); !name.empty(); name = fw_next_file(listing))
+    names.insert(name);
+  fw_close_dir(listing);
+  EXPECT_EQ(names, (std::set<Text>{u".", u"..", u"sub", u"one.txt"}));
+  EXPECT_EQ(fw_next_file(listing), u"");
+  EXPECT_EQ(fw_read_dir(u"nowhere"), 0);
+
+  EXPECT_EQ(fw_file_type(u"one.txt"), 1);
+  EXPECT_EQ(fw_file_type(u"sub"), 2);
+  EXPECT_EQ(fw_file_type(u"sub/two.txt"), 1);
+  EXPECT_EQ(fw_file_type(u"none"), 0);
+  EXPECT_EQ(fw_delete_file(u"one.txt"), 1);
+  EXPECT_EQ(fw_file_type(u"one.txt"), 0);
+  EXPECT_EQ(fw_delete_file(u"one.txt"), 1);  // already gone
+  EXPECT_EQ(fw_delete_file(u"sub"), 0);      // folders stay
+}
+
+TEST_F(Files, RenameReplacesTheTargetWhole) {
+  WriteBytes("new.tmp", "new");
+  WriteBytes("save.dat", "old");
+  EXPECT_EQ(fw_rename_file(u"new.tmp", u"save.dat"), 1);
+  EXPECT_EQ(ReadBytes("save.dat"), "new");
+  EXPECT_EQ(fw_file_type(u"new.tmp"), 0);
+  EXPECT_EQ(fw_rename_file(u"new.tmp", u"save.dat"), 0);
+}
+
+TEST_F(Files, ChangeDirIgnoresATrailingSlashAndNamesAreUtf8OnDisk) {
+  Text name = u"Fichiers \u00E9t\u00E9 \u0416";
+  std::filesystem::create_directory(platform::ToUtf8(name));
+  EXPECT_EQ(fw_change_dir(name + u"/"), 1);
+  Text here = fw_current_dir();
+  EXPECT_EQ(fw_right(here, int32_t(name.size()) + 1), u"/" + name);
+  fw_close_file(fw_write_file(u"\u00FC.txt"));
+  EXPECT_TRUE(std::filesystem::exists(u8"\u00FC.txt"));
+  EXPECT_EQ(fw_change_dir(u".."), 1);
+  EXPECT_EQ(fw_current_dir(), platform::FromUtf8(folder_.string()));
+  EXPECT_EQ(fw_change_dir(u"nowhere/"), 0);
+  EXPECT_EQ(fw_change_dir(u""), 0);
+  EXPECT_EQ(fw_current_dir(), platform::FromUtf8(folder_.string()));
+}
+
+TEST(MemoryStream, ServesTheSameLineRules) {
+  auto stream = platform::MakeMemoryStream(std::string("one\r\ntwo\0three", 14));
+  EXPECT_EQ(stream->ReadLine(), u"one");
+  EXPECT_EQ(stream->ReadLine(), u"two");
+  EXPECT_FALSE(stream->AtEnd());
+  EXPECT_EQ(stream->ReadLine(), u"three");
+  EXPECT_TRUE(stream->AtEnd());
+}

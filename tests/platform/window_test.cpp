@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include "platform/internal.h"
+#include "platform/platform.h"
+
+namespace {
+
+using platform::InputEvent;
+
+TEST(Window, DriversAreDistinct) {
+  EXPECT_NE(fw_gl_2d_driver(), fw_d3d9_2d_driver());
+  EXPECT_NE(fw_gl_2d_driver(), fw_d3d7_2d_driver());
+  EXPECT_NE(fw_d3d9_2d_driver(), fw_d3d7_2d_driver());
+}
+
+TEST(Window, DisplayModesComeFromTheHostAndZeroMatchesAnything) {
+  auto& host = platform::UseScriptedHost();
+  host.modes = {{800, 600, 32, 60}, {1024, 768, 16, 75}};
+  ASSERT_EQ(fw_count_graphics_modes(), 2);
+  int32_t w, h, d, r;
+  fw_get_graphics_mode(1, w, h, d, r);
+  EXPECT_EQ((std::vector<int32_t>{w, h, d, r}), (std::vector<int32_t>{1024, 768, 16, 75}));
+  fw_get_graphics_mode(2, w, h, d, r);
+  EXPECT_EQ((std::vector<int32_t>{w, h, d, r}), (std::vector<int32_t>{0, 0, 0, 0}));
+
+  EXPECT_EQ(fw_graphics_mode_exists(800, 600, 32, 0), 1);
+  EXPECT_EQ(fw_graphics_mode_exists(800, 600, 16, 0), 0);
+  EXPECT_EQ(fw_graphics_mode_exists(0, 768, 0, 0), 1);
+  EXPECT_EQ(fw_graphics_mode_exists(0, 0, 0, 75), 1);
+  EXPECT_EQ(fw_graphics_mode_exists(0, 0, 0, 0), 1);
+  EXPECT_EQ(fw_graphics_mode_exists(1024, 768, 0, 60), 0);
+  host.modes.clear();
+  EXPECT_EQ(fw_graphics_mode_exists(0, 0, 0, 0), 0);
+}
+
+TEST(Window, DepthZeroOpensWindowedAndOtherDepthsFullScreen) {
+  auto& host = platform::UseScriptedHost();
+  fw_set_app_title(u"#1 : Quill \u00e9");
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+  EXPECT_FALSE(host.fullscreen);
+  EXPECT_EQ(host.caption, "#1 : Quill \xc3\xa9");
+  fw_set_app_title(u"Renamed");
+  EXPECT_EQ(host.caption, "Renamed");
+
+  ASSERT_EQ(fw_open_graphics(800, 600, 32, 60, 0), 1);
+  EXPECT_TRUE(host.fullscreen);
+  EXPECT_EQ(host.window_depth, 32);
+  EXPECT_EQ(host.caption, "Renamed");
+  fw_close_graphics();
+  EXPECT_FALSE(host.WindowOpen());
+}
+
+TEST(Window, OpeningFailsWithoutAWindowOrWithANonsenseSize) {
+  auto& host = platform::UseScriptedHost();
+  EXPECT_EQ(fw_open_graphics(0, 600, 0, 60, 0), 0);
+  EXPECT_EQ(fw_open_graphics(800, -1, 0, 60, 0), 0);
+  EXPECT_EQ(fw_open_graphics(100000, 100000, 0, 60, 0), 0);
+  host.fail_open_window = true;
+  EXPECT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 0);
+  EXPECT_FALSE(host.WindowOpen());
+  fw_flip(0);  // nothing to show, and no harm done
+  EXPECT_EQ(host.Presents(), 0);
+}
+
+TEST(Window, VirtualResolutionSizesTheBackBufferThatFlipPresents) {
+  auto& host = platform::UseScriptedHost();
+  ASSERT_EQ(fw_open_graphics(1600, 1200, 0, 60, 0), 1);
+  fw_set_virtual_resolution(800, 600);
+  fw_set_virtual_resolution(-5, 0);  // ignored
+  int32_t w = 0, h = 0;
+  platform::VirtualResolution(w, h);
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(h, 600);
+  platform::BackBuffer& buffer = platform::TheBackBuffer();
+  ASSERT_EQ(buffer.pixels.size(), 800u * 600u);
+  buffer.pixels[2 * 800 + 1] = 0xFF123456u;
+  fw_flip(0);
+  ASSERT_EQ(host.Presents(), 1);
+  ASSERT_EQ(host.LastFrame().size(), 800u * 600u);
+  EXPECT_EQ(host.LastFrame()[2 * 800 + 1], 0xFF123456u);
+}
+
+// Records every delay the flip asks for.
+std::vector<int32_t>& WatchDelays(platform::ScriptedHost& host) {
+  static std::vector<int32_t> delays;
+  delays.clear();
+  host.on_delay = [](platform::ScriptedHost&, int32_t ms) { delays.push_back(ms); };
+  return delays;
+}
+
+TEST(Window, PacedFlipsCarryTheRemainderSoSixtyFramesTakeOneSecond) {
+  auto& host = platform::UseScriptedHost();
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+  std::vector<int32_t>& delays = WatchDelays(host);
+  fw_flip(-1);  // the first frame has nothing to wait for
+  int32_t start = rt_millisecs();
+  for (int i = 0; i < 60; ++i) fw_flip(-1);
+  EXPECT_EQ(rt_millisecs() - start, 1000);
+  ASSERT_GE(delays.size(), 3u);
+  EXPECT_EQ((std::vector<int32_t>(delays.begin(), delays.begin() + 3)),
+            (std::vector<int32_t>{16, 17, 17}));
+  EXPECT_EQ(host.Presents(), 61);
+}
+
+TEST(Window, PacingWaitsOnlyForWhatTheFrameLeftAndNeverCatchesUp) {
+  auto& host = platform::UseScriptedHost();
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 50, 0), 1);
+  std::vector<int32_t>& delays = WatchDelays(host);
+  fw_flip(-1);
+  host.Advance(5);
+  fw_flip(-1);  // 20 ms frames: 15 left to wait
+  host.Advance(45);
+  fw_flip(-1);  // late: shown at once, counting starts again
+  fw_flip(-1);
+  EXPECT_EQ(delays, (std::vector<int32_t>{15, 20}));
+}
+
+TEST(Window, UnpacedFlipsNeverWait) {
+  auto& host = platform::UseScriptedHost();
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 0, 0), 1);
+  std::vector<int32_t>& delays = WatchDelays(host);
+  for (int i = 0; i < 5; ++i) fw_flip(-1);  // no rate: nothing to pace to
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+  for (int i = 0; i < 5; ++i) fw_flip(0);
+  EXPECT_TRUE(delays.empty());
+}
+
+TEST(Window, TerminateRequestIsReportedOnceAndClearedOnReading) {
+  auto& host = platform::UseScriptedHost();
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+  EXPECT_EQ(fw_app_terminate_requested(), 0);
+  host.QueueAtFrame(1, {InputEvent::kQuit});
+  EXPECT_EQ(fw_app_terminate_requested(), 0);  // not before the first frame is shown
+  fw_flip(0);
+  EXPECT_EQ(fw_app_terminate_requested(), 1);
+  EXPECT_EQ(fw_app_terminate_requested(), 0);
+}
+
+TEST(Window, MousePointerVisibilityReachesTheHost) {
+  auto& host = platform::UseScriptedHost();
+  fw_hide_mouse();
+  EXPECT_FALSE(host.cursor_shown);
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+  EXPECT_FALSE(host.cursor_shown);
+  fw_show_mouse();
+  EXPECT_TRUE(host.cursor_shown);
+}
+
+}  // namespace
