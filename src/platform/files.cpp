@@ -79,7 +79,9 @@ void Stream::Close() {
   if (!open_) return;
   Flush();
   open_ = false;
-  in_.clear();
+  // Handles keep closed streams alive, so give their buffers back now.
+  std::string().swap(in_);
+  std::string().swap(out_);
   in_pos_ = 0;
   CloseRaw();
 }
@@ -217,7 +219,7 @@ Text fw_next_file(int32_t listing) {
 
 void fw_close_dir(int32_t listing) {
   if (auto entries = HandleTo<platform::Listing>(listing)) {
-    entries->names.clear();
+    std::vector<std::string>().swap(entries->names);
     entries->next = 0;
   }
 }

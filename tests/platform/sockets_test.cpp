@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <string>
@@ -36,6 +37,8 @@ class LoopbackServer {
   void Serve(std::string until, std::string answer, bool stay_open = false) {
     thread_ = std::thread([this, until, answer, stay_open] {
       int client = ::accept(listener_, nullptr, nullptr);
+      timeval limit{5, 0};  // never outlive a failed test for long
+      ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
       char byte;
       while (received.find(until) == std::string::npos && ::recv(client, &byte, 1, 0) == 1)
         received += byte;
@@ -82,13 +85,17 @@ TEST(Sockets, LineStreamSendsOneLineAndReadsUntilThePeerCloses) {
 }
 
 TEST(Sockets, RefusedConnectionsAndBadHandlesFail) {
-  int port;
-  {
-    LoopbackServer closed;  // a port that was just free again
-    port = closed.port();
-  }
+  // A port bound but not listening refuses, and stays ours while we try.
+  int bound = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t size = sizeof address;
+  ::getsockname(bound, reinterpret_cast<sockaddr*>(&address), &size);
   int32_t socket = fw_create_tcp_socket();
-  EXPECT_EQ(fw_connect_socket(socket, kLoopback, port), 0);
+  EXPECT_EQ(fw_connect_socket(socket, kLoopback, ntohs(address.sin_port)), 0);
+  ::close(bound);
   EXPECT_EQ(fw_connect_socket(socket, 0, 80), 0);
   EXPECT_EQ(fw_connect_socket(0, kLoopback, 80), 0);
   EXPECT_EQ(fw_create_socket_stream(0, 1), 0);
