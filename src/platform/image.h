@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "internal.h"
@@ -50,6 +52,34 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& coverage, bool filtered, fl
 // Copies the back buffer block at (x, y) into the pixel map; pixels outside
 // the buffer read as 0.
 void CopyFromBackBuffer(Pixmap& pixmap, int32_t x, int32_t y);
+
+// One character of a font, drawn as white with its coverage as alpha.
+struct Glyph {
+  PixmapRef pixmap;  // null for a glyph with nothing to draw
+  FrameCoverage coverage;
+  int32_t left = 0, top = 0;  // of the pixmap, from the pen on the line's top
+  float advance = 0;
+  bool present = false;  // false: the font has no glyph for the character
+};
+
+// An image font: glyphs rendered once, on first use, and kept.
+class Font : public Object {
+ public:
+  Font(int32_t line_height, int32_t ascender) : line_height_(line_height), ascender_(ascender) {}
+  int32_t LineHeight() const { return line_height_; }
+  int32_t Ascender() const { return ascender_; }
+  Glyph& GlyphOf(char16_t code);
+
+ protected:
+  virtual Glyph Render(char16_t code) = 0;
+
+ private:
+  int32_t line_height_, ascender_;
+  std::unordered_map<char16_t, Glyph> glyphs_;
+};
+
+// The font that serves when no font is current.
+std::shared_ptr<Font> DefaultFont();
 
 // PNG bytes to a pixel map; null for anything that is not a whole PNG.
 PixmapRef DecodePng(const uint8_t* data, size_t size);

@@ -7,6 +7,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "image.h"
 
 namespace platform {
@@ -47,6 +51,19 @@ void MarkDirty(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   dirty.x1 = std::max(dirty.x1, x1), dirty.y1 = std::max(dirty.y1, y1);
 }
 
+// A buffer reset behind our back (resized to the same size, say) shows in
+// its corners; those outside the dirty box must still hold the clear colour.
+bool CornersStillClear(const BackBuffer& buffer) {
+  if (buffer.pixels.empty()) return true;
+  for (int32_t y : {0, buffer.height - 1}) {
+    for (int32_t x : {0, buffer.width - 1}) {
+      bool drawn = x >= dirty.x0 && x < dirty.x1 && y >= dirty.y0 && y < dirty.y1;
+      if (!drawn && buffer.pixels[size_t(y) * buffer.width + x] != dirty.cleared_to) return false;
+    }
+  }
+  return true;
+}
+
 void UpdateMatrix() {
   double radians = double(state.rotation) * 3.14159265358979323846 / 180.0;
   float s = float(std::sin(radians)), c = float(std::cos(radians));
@@ -57,6 +74,19 @@ void UpdateMatrix() {
 }
 
 bool AxisAligned() { return state.iy == 0.0f && state.jx == 0.0f; }
+
+// Fills n pixels with one value, 16 bytes at a time where the CPU allows.
+void FillPixels(uint32_t* out, size_t n, uint32_t value) {
+#if defined(__SSE2__)
+  while (n > 0 && (reinterpret_cast<uintptr_t>(out) & 15) != 0) *out++ = value, --n;
+  __m128i four = _mm_set1_epi32(int32_t(value));
+  for (; n >= 8; n -= 8, out += 8) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(out), four);
+    _mm_store_si128(reinterpret_cast<__m128i*>(out + 4), four);
+  }
+#endif
+  std::fill(out, out + n, value);
+}
 
 // Rounded x / 255 for x up to 255 * 255.
 inline uint32_t Div255(uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
@@ -84,25 +114,26 @@ Paint CurrentPaint() {
 }
 
 // Modes in which a fully transparent source changes nothing.
-bool TransparentIsNoOp(int32_t mode) { return mode == kMask || mode == kAlpha || mode == kLight; }
+constexpr bool TransparentIsNoOp(int32_t mode) {
+  return mode == kMask || mode == kAlpha || mode == kLight;
+}
 
-inline uint32_t Colorize(uint32_t texel, const Paint& paint) {
+[[gnu::always_inline]] inline uint32_t Colorize(uint32_t texel, const Paint& paint) {
   uint32_t r = Div255(((texel >> 16) & 0xFF) * paint.red);
   uint32_t g = Div255(((texel >> 8) & 0xFF) * paint.green);
   uint32_t b = Div255((texel & 0xFF) * paint.blue);
   return (texel & 0xFF000000u) | r << 16 | g << 8 | b;
 }
 
-// Blends a source pixel (its rgb already coloured) into dst; weight is the
-// texel alpha times the current alpha, 0..255 * 255.
+// Blends a source pixel (its rgb already coloured) into dst; a is the texel
+// alpha times the current alpha, 0..255 (the mask draws from one half up).
 template <int Mode>
-inline void BlendPixel(uint32_t& dst, uint32_t src, uint32_t weight) {
+[[gnu::always_inline]] inline void BlendPixel(uint32_t& dst, uint32_t src, uint32_t a) {
   if constexpr (Mode == kMask) {
-    if (2 * weight >= 255 * 255) dst = 0xFF000000u | src;
+    if (a >= 128) dst = 0xFF000000u | src;
   } else if constexpr (Mode == kSolid) {
     dst = 0xFF000000u | src;
   } else if constexpr (Mode == kAlpha) {
-    uint32_t a = Div255(weight);
     if (a == 0) return;
     if (a == 255) {
       dst = 0xFF000000u | src;
@@ -114,7 +145,6 @@ inline void BlendPixel(uint32_t& dst, uint32_t src, uint32_t weight) {
     g = ((g + ((g >> 8) & 0xFF00u)) >> 8) & 0xFF00u;
     dst = 0xFF000000u | rb | g;
   } else if constexpr (Mode == kLight) {
-    uint32_t a = Div255(weight);
     if (a == 0) return;
     uint32_t r = std::min(255u, ((dst >> 16) & 0xFF) + Div255(((src >> 16) & 0xFF) * a));
     uint32_t g = std::min(255u, ((dst >> 8) & 0xFF) + Div255(((src >> 8) & 0xFF) * a));
@@ -210,8 +240,7 @@ void RowRange(const LocalBox& box, float y, float hx, float hy, int32_t height, 
 // row(dst, first, end, u, v, du, dv) per row span with the local position of
 // the first pixel centre and its step per column.
 template <class Row>
-void ScanBox(const LocalBox& box, const Mapping& m, float x, float y, float hx, float hy,
-             Row&& row) {
+void ScanBox(const LocalBox& box, const Mapping& m, float y, float hx, float hy, Row&& row) {
   BackBuffer& buffer = TheBackBuffer();
   int32_t row_first, row_end;
   RowRange(box, y, hx, hy, buffer.height, row_first, row_end);
@@ -239,14 +268,14 @@ void ScanBox(const LocalBox& box, const Mapping& m, float x, float y, float hx, 
 uint32_t PaintColor(const Paint& paint) { return paint.red << 16 | paint.green << 8 | paint.blue; }
 
 template <int Mode>
-void FillSpan(uint32_t* row, int32_t first, int32_t end, uint32_t color, uint32_t weight) {
-  bool replaces = Mode == kSolid || (Mode == kMask && 2 * weight >= 255 * 255) ||
-                  (Mode == kAlpha && weight == 255 * 255);
+void FillSpan(uint32_t* row, int32_t first, int32_t end, uint32_t color, uint32_t alpha) {
+  bool replaces =
+      Mode == kSolid || (Mode == kMask && alpha >= 128) || (Mode == kAlpha && alpha == 255);
   if (replaces) {
-    std::fill(row + first, row + end, 0xFF000000u | color);
+    FillPixels(row + first, size_t(end - first), 0xFF000000u | color);
     return;
   }
-  for (int32_t i = first; i < end; ++i) BlendPixel<Mode>(row[i], color, weight);
+  for (int32_t i = first; i < end; ++i) BlendPixel<Mode>(row[i], color, alpha);
 }
 
 void FillShape(const LocalBox& box, float x, float y) {
@@ -254,11 +283,11 @@ void FillShape(const LocalBox& box, float x, float y) {
   if (TransparentIsNoOp(paint.mode) && paint.alpha == 0) return;
   Mapping m;
   if (!InverseMapping(x, y, 0, 0, m)) return;
-  uint32_t color = PaintColor(paint), weight = 255 * paint.alpha;
+  uint32_t color = PaintColor(paint), alpha = paint.alpha;
   WithMode(paint.mode, [&]<int Mode>() {
-    ScanBox(box, m, x, y, 0, 0,
+    ScanBox(box, m, y, 0, 0,
             [&](uint32_t* row, int32_t first, int32_t end, double, double, double, double) {
-              FillSpan<Mode>(row, first, end, color, weight);
+              FillSpan<Mode>(row, first, end, color, alpha);
             });
   });
 }
@@ -267,8 +296,7 @@ void PlotPixel(int32_t px, int32_t py, const Paint& paint) {
   BackBuffer& buffer = TheBackBuffer();
   if (px < 0 || py < 0 || px >= buffer.width || py >= buffer.height) return;
   uint32_t& dst = buffer.pixels[size_t(py) * buffer.width + px];
-  WithMode(paint.mode,
-           [&]<int Mode>() { BlendPixel<Mode>(dst, PaintColor(paint), 255 * paint.alpha); });
+  WithMode(paint.mode, [&]<int Mode>() { BlendPixel<Mode>(dst, PaintColor(paint), paint.alpha); });
   MarkDirty(px, py, px + 1, py + 1);
 }
 
@@ -307,34 +335,41 @@ struct Texture {
   int32_t width, height;
 };
 
-inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {  // f 0..256
-  uint32_t rb = (((a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f) >> 8) & 0xFF00FFu;
-  uint32_t ag = (((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f) & 0xFF00FF00u;
-  return rb | ag;
+[[gnu::always_inline]] inline uint32_t Lerp(uint32_t a, uint32_t b,
+                                            uint32_t f) {  // f 0..256, rounded
+  uint32_t rb = (a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f + 0x800080u;
+  uint32_t ag = ((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f + 0x800080u;
+  return ((rb >> 8) & 0xFF00FFu) | (ag & 0xFF00FF00u);
 }
 
 // Fixed point 16.16 texel coordinates.
-inline uint32_t SampleNearest(const Texture& t, int32_t u, int32_t v) {
+[[gnu::always_inline]] inline uint32_t SampleNearest(const Texture& t, int32_t u, int32_t v) {
   int32_t tx = std::clamp(u >> 16, 0, t.width - 1);
   int32_t ty = std::clamp(v >> 16, 0, t.height - 1);
   return t.pixels[size_t(ty) * t.width + tx];
 }
 
-inline uint32_t SampleBilinear(const Texture& t, int32_t u, int32_t v) {
+// With skip_clear, four fully transparent texels give 0 without blending
+// them (for modes where a transparent source draws nothing).
+template <bool SkipClear>
+[[gnu::always_inline]] inline uint32_t SampleBilinear(const Texture& t, int32_t u, int32_t v) {
   u -= 0x8000, v -= 0x8000;  // texel centres
   int32_t x0 = u >> 16, y0 = v >> 16;
   uint32_t fx = (u >> 8) & 0xFF, fy = (v >> 8) & 0xFF;
   int32_t xa = std::clamp(x0, 0, t.width - 1), xb = std::clamp(x0 + 1, 0, t.width - 1);
   const uint32_t* ra = t.pixels + size_t(std::clamp(y0, 0, t.height - 1)) * t.width;
   const uint32_t* rb = t.pixels + size_t(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
-  return Lerp(Lerp(ra[xa], ra[xb], fx), Lerp(rb[xa], rb[xb], fx), fy);
+  uint32_t p00 = ra[xa], p01 = ra[xb], p10 = rb[xa], p11 = rb[xb];
+  if (SkipClear && ((p00 | p01 | p10 | p11) >> 24) == 0) return 0;
+  return Lerp(Lerp(p00, p01, fx), Lerp(p10, p11, fx), fy);
 }
 
 template <int Mode, bool Colored>
-inline void BlendTexel(uint32_t& dst, uint32_t texel, const Paint& paint) {
-  uint32_t weight = (texel >> 24) * paint.alpha;
+[[gnu::always_inline]] inline void BlendTexel(uint32_t& dst, uint32_t texel, const Paint& paint) {
+  uint32_t a = texel >> 24;
+  if (paint.alpha != 255) a = Div255(a * paint.alpha);
   if constexpr (Colored) texel = Colorize(texel, paint);
-  BlendPixel<Mode>(dst, texel & 0xFFFFFFu, weight);
+  BlendPixel<Mode>(dst, texel & 0xFFFFFFu, a);
 }
 
 int32_t ToFixed(double value) {
@@ -343,18 +378,19 @@ int32_t ToFixed(double value) {
 
 template <int Mode, bool Colored, bool Filtered>
 void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, double du,
-                 double dv, const Texture& t, const Paint& paint) {
+                 double dv, const Texture t, const Paint paint) {
   int32_t fu = ToFixed(u), fv = ToFixed(v), step_u = ToFixed(du), step_v = ToFixed(dv);
   for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
-    uint32_t texel = Filtered ? SampleBilinear(t, fu, fv) : SampleNearest(t, fu, fv);
+    uint32_t texel =
+        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, fu, fv) : SampleNearest(t, fu, fv);
     BlendTexel<Mode, Colored>(row[i], texel, paint);
   }
 }
 
 // The unscaled, unrotated, whole-pixel case: texels map one to one.
 template <int Mode, bool Colored>
-void CopyBlock(const Texture& t, int32_t left, int32_t top, const FrameCoverage& box,
-               const Paint& paint) {
+void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& box,
+               const Paint paint) {
   BackBuffer& buffer = TheBackBuffer();
   int32_t x0 = std::max(box.x0, -left), x1 = std::min(box.x1, buffer.width - left);
   int32_t y0 = std::max(box.y0, -top), y1 = std::min(box.y1, buffer.height - top);
@@ -372,6 +408,9 @@ void CopyBlock(const Texture& t, int32_t left, int32_t top, const FrameCoverage&
   }
   MarkDirty(left + x0, top + y0, left + x1, top + y1);
 }
+
+// Beyond this a whole-pixel corner no longer fits the integer pixel loops.
+constexpr float kFarAway = 1e9f;
 
 bool WholePixel(float value) { return std::isfinite(value) && value == std::floor(value); }
 
@@ -412,7 +451,7 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float
   Texture texture{pixmap.pixels.data(), pixmap.width, pixmap.height};
   float left = x - hx, top = y - hy;
   if (state.ix == 1.0f && state.jy == 1.0f && AxisAligned() && WholePixel(left) &&
-      WholePixel(top) && std::abs(left) < INT_MAX / 2 && std::abs(top) < INT_MAX / 2) {
+      WholePixel(top) && std::abs(left) < kFarAway && std::abs(top) < kFarAway) {
     WithMode(paint.mode, [&]<int Mode>() {
       if (paint.white)
         return CopyBlock<Mode, false>(texture, int32_t(left), int32_t(top), box, paint);
@@ -430,7 +469,7 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float
   WithMode(paint.mode, [&]<int Mode>() {
     auto draw = [&]<bool Colored, bool Filtered>() {
       ScanBox(
-          local, m, x, y, hx, hy,
+          local, m, y, hx, hy,
           [&](uint32_t* row, int32_t first, int32_t end, double u, double v, double du, double dv) {
             TexturedRow<Mode, Colored, Filtered>(row, first, end, u, v, du, dv, texture, paint);
           });
@@ -484,13 +523,14 @@ void fw_cls() {
   platform::BackBuffer& buffer = platform::TheBackBuffer();
   auto& dirty = platform::dirty;
   bool same = dirty.cleared && dirty.buffer == buffer.pixels.data() &&
-              dirty.size == buffer.pixels.size() && dirty.cleared_to == state.clear_color;
+              dirty.size == buffer.pixels.size() && dirty.cleared_to == state.clear_color &&
+              platform::CornersStillClear(buffer);
   if (!same) {
-    std::fill(buffer.pixels.begin(), buffer.pixels.end(), state.clear_color);
+    platform::FillPixels(buffer.pixels.data(), buffer.pixels.size(), state.clear_color);
   } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
     for (int32_t y = dirty.y0; y < dirty.y1; ++y) {
       uint32_t* row = &buffer.pixels[size_t(y) * buffer.width];
-      std::fill(row + dirty.x0, row + dirty.x1, state.clear_color);
+      platform::FillPixels(row + dirty.x0, size_t(dirty.x1 - dirty.x0), state.clear_color);
     }
   }
   dirty =

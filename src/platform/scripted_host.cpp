@@ -40,7 +40,7 @@ void ScriptedHost::Present(const uint32_t* pixels, int32_t width, int32_t height
 
 void ScriptedHost::WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx,
                                    float& vy) {
-  // The scripted window is always exactly the drawing space.
+  // The drawing space is stretched over the whole window, as on the SDL host.
   vx = window_width > 0 ? wx * float(vw) / float(window_width) : wx;
   vy = window_height > 0 ? wy * float(vh) / float(window_height) : wy;
 }

@@ -141,6 +141,8 @@ bool SdlHost::OpenWindow(int32_t width, int32_t height, bool fullscreen, int32_t
   }
   // Pixel art stays sharp when the drawing space is stretched.
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  // The click that brings the window to the front is a click, as on Windows.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
   renderer_ = SDL_CreateRenderer(window_, -1, 0);
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
@@ -264,6 +266,10 @@ JoystickState SdlHost::Joystick(int32_t port) {
   if (port < 0 || port >= JoystickCount()) return state;
   if (joysticks_.size() <= size_t(port)) joysticks_.resize(size_t(port) + 1, nullptr);
   SDL_Joystick*& stick = joysticks_[size_t(port)];
+  if (stick && !SDL_JoystickGetAttached(stick)) {  // unplugged: the port may hold another
+    SDL_JoystickClose(stick);
+    stick = nullptr;
+  }
   if (!stick) stick = SDL_JoystickOpen(port);
   if (!stick) return state;
   SDL_JoystickUpdate();

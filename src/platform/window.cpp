@@ -1,5 +1,7 @@
 // The window, its display modes, the virtual resolution and the flip with
 // its software frame pacing.
+#include <algorithm>
+
 #include "internal.h"
 
 namespace platform {
@@ -13,8 +15,9 @@ constexpr int32_t kLargestSide = 16384;
 
 struct WindowState {
   int32_t driver = kOpenGlDriver;
+  // A back buffer is always there, so the flags are remembered and change
+  // nothing.
   int32_t default_flags = 0;
-  int32_t open_flags = 0;
   int32_t rate = 0;
   Text title;
   bool cursor_shown = true;
@@ -45,10 +48,11 @@ int32_t NextFrameWait(WindowState& state, int32_t now) {
   int32_t budget = 1000 + state.carried;
   int32_t period = budget / state.rate;
   state.carried = budget % state.rate;
-  int32_t due = wrap_add(state.last_due, period);
-  int32_t wait = wrap_sub(due, now);
-  // A late frame starts the count again rather than rushing to catch up.
-  state.last_due = wait > 0 ? due : now;
+  int32_t wait = wrap_sub(wrap_add(state.last_due, period), now);
+  // A late frame starts the count again rather than rushing to catch up; a
+  // clock set back never makes a frame wait longer than one period.
+  wait = wait <= 0 ? 0 : std::min(wait, period);
+  state.last_due = wrap_add(now, wait);
   return wait;
 }
 
@@ -117,7 +121,7 @@ int32_t fw_graphics_mode_exists(int32_t width, int32_t height, int32_t depth, in
 }
 
 int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate,
-                         int32_t flags) {
+                         int32_t /*flags*/) {
   platform::WindowState& state = State();
   if (!platform::SensibleSize(width, height)) return 0;
   platform::Host& host = CurrentHost();
@@ -125,7 +129,6 @@ int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t r
   bool fullscreen = depth != 0;
   if (!host.OpenWindow(width, height, fullscreen, depth, platform::ToUtf8(state.title))) return 0;
   host.ShowCursor(state.cursor_shown);
-  state.open_flags = flags | state.default_flags;
   state.rate = rate > 0 ? rate : 0;
   state.paced_before = false;
   platform::SetDrawingSpace(width, height);

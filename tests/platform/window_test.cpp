@@ -112,7 +112,9 @@ TEST(Window, PacingWaitsOnlyForWhatTheFrameLeftAndNeverCatchesUp) {
   host.Advance(45);
   fw_flip(-1);  // late: shown at once, counting starts again
   fw_flip(-1);
-  EXPECT_EQ(delays, (std::vector<int32_t>{15, 20}));
+  host.SetClock(10);  // a clock set back waits one period at most
+  fw_flip(-1);
+  EXPECT_EQ(delays, (std::vector<int32_t>{15, 20, 20}));
 }
 
 TEST(Window, UnpacedFlipsNeverWait) {
@@ -144,6 +146,31 @@ TEST(Window, MousePointerVisibilityReachesTheHost) {
   EXPECT_FALSE(host.cursor_shown);
   fw_show_mouse();
   EXPECT_TRUE(host.cursor_shown);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Window, AScriptedRunShowsEachFrameAndFeedsInputFrameByFrame) {
+  auto& host = platform::UseScriptedHost();
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+  host.QueueAtFrame(1, {InputEvent::kKeyDown, 32});
+  host.QueueAtFrame(2, {InputEvent::kKeyUp, 32});
+  std::vector<uint32_t> corners;
+  std::vector<int32_t> space_held;
+  host.on_present = [&](platform::ScriptedHost& shown, int32_t) {
+    corners.push_back(shown.LastFrame()[0]);
+  };
+  for (int32_t frame = 0; frame < 3; ++frame) {
+    space_held.push_back(fw_key_down(32));
+    fw_set_cls_color(frame * 100, 0, 255);
+    fw_cls();
+    fw_flip(-1);
+  }
+  EXPECT_EQ(space_held, (std::vector<int32_t>{0, 1, 0}));
+  EXPECT_EQ(corners, (std::vector<uint32_t>{0xFF0000FFu, 0xFF6400FFu, 0xFFC800FFu}));
+  EXPECT_EQ(host.Presents(), 3);
 }
 
 }  // namespace

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/internal.h"
+#include "platform/platform.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+uint32_t Pixel(int x, int y) {
+  auto& buffer = platform::TheBackBuffer();
+  return buffer.pixels[size_t(y) * buffer.width + x];
+}
+
+// An image whose frame 0 holds the given rows of pixels.
+int32_t ImageOf(const std::vector<std::vector<uint32_t>>& rows, int32_t flags = 0) {
+  auto pixmap = fw_create_pixmap(int32_t(rows[0].size()), int32_t(rows.size()));
+  for (size_t y = 0; y < rows.size(); ++y) {
+    for (size_t x = 0; x < rows[y].size(); ++x) fw_write_pixel(pixmap, int(x), int(y), rows[y][x]);
+  }
+  return fw_load_image(pixmap, flags);
+}
+
+Text TempPng(const std::string& name) {
+  return platform::FromUtf8(
+      (fs::temp_directory_path() /
+       (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + name))
+          .string());
+}
+
+TEST(ImageDraw, WholePixelCopiesOneToOne) {
+  fw_set_cls_color(100, 100, 100);
+  fw_cls();
+  int32_t image = ImageOf({{0x00FF0000u, 0xFF00FF00u, 0x800000FFu}});
+  fw_draw_image(image, 10, 20);
+  EXPECT_EQ(Pixel(10, 20), 0xFF646464u);  // alpha 0 leaves the buffer
+  EXPECT_EQ(Pixel(11, 20), 0xFF00FF00u);  // alpha 255 replaces it
+  EXPECT_EQ(Pixel(12, 20), 0xFF3232B2u);
+  EXPECT_EQ(Pixel(13, 20), 0xFF646464u);
+}
+
+TEST(ImageDraw, CurrentColourAndAlphaMultiplyTheTexel) {
+  fw_cls();
+  int32_t image = ImageOf({{0xFFFFFFFFu, 0xFF808080u}});
+  fw_set_color(255, 128, 0);
+  fw_draw_image(image, 0, 0);
+  EXPECT_EQ(Pixel(0, 0), 0xFFFF8000u);
+  EXPECT_EQ(Pixel(1, 0), 0xFF804000u);
+  fw_set_color(255, 255, 255);
+  fw_set_alpha(0.5f);
+  fw_draw_image(image, 0, 1);
+  EXPECT_EQ(Pixel(0, 1), 0xFF808080u);
+}
+
+TEST(ImageDraw, MidHandledImageTurnsAboutItsCentre) {
+  fw_set_auto_mid_handle(1);
+  int32_t image = ImageOf({{0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFFFF0000u},
+                           {0xFF00FF00u, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu}});
+  fw_cls();
+  fw_draw_image(image, 50, 50);
+  EXPECT_EQ(Pixel(48, 49), 0xFF0000FFu);
+  EXPECT_EQ(Pixel(51, 49), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(48, 50), 0xFF00FF00u);
+  fw_cls();
+  fw_set_rotation(90);
+  fw_draw_image(image, 50, 50);
+  // The top row now runs down the right column, the bottom row down the left.
+  EXPECT_EQ(Pixel(50, 48), 0xFF0000FFu);
+  EXPECT_EQ(Pixel(50, 51), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(49, 48), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(48, 50), 0xFF000000u);
+  EXPECT_EQ(Pixel(51, 50), 0xFF000000u);
+}
+
+TEST(ImageDraw, FilteredScalingBlendsAndNearestDoesNot) {
+  std::vector<std::vector<uint32_t>> rows = {{0xFF000000u, 0xFFFFFFFFu}};
+  int32_t nearest = ImageOf(rows, 0), filtered = ImageOf(rows, 2);
+  fw_set_scale(2, 2);
+  fw_cls();
+  fw_draw_image(nearest, 0, 0);
+  EXPECT_EQ(Pixel(0, 0), 0xFF000000u);
+  EXPECT_EQ(Pixel(1, 0), 0xFF000000u);
+  EXPECT_EQ(Pixel(2, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(3, 1), 0xFFFFFFFFu);
+  fw_draw_image(filtered, 0, 10);
+  EXPECT_EQ(Pixel(0, 10), 0xFF000000u);
+  EXPECT_EQ(Pixel(1, 10), 0xFF404040u);
+  EXPECT_EQ(Pixel(2, 10), 0xFFBFBFBFu);
+  EXPECT_EQ(Pixel(3, 10), 0xFFFFFFFFu);
+  fw_set_scale(1, 1);
+  fw_draw_image(filtered, 0, 20);  // a filtered image at scale 1 is an exact copy
+  EXPECT_EQ(Pixel(0, 20), 0xFF000000u);
+  EXPECT_EQ(Pixel(1, 20), 0xFFFFFFFFu);
+}
+
+TEST(ImageDraw, MaskedImagesDropBlackOnly) {
+  int32_t image = ImageOf({{0xFF000000u, 0xFF010000u, 0x00000000u}}, -1);
+  auto frame = fw_lock_image(image);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(frame->pixels, (std::vector<uint32_t>{0x00000000u, 0xFF010000u, 0u}));
+  fw_set_cls_color(9, 9, 9);
+  fw_cls();
+  fw_set_blend(1);
+  fw_draw_image(image, 0, 0);
+  EXPECT_EQ(Pixel(0, 0), 0xFF090909u);
+  EXPECT_EQ(Pixel(1, 0), 0xFF010000u);
+}
+
+TEST(ImageDraw, LockedChangesShowAtTheNextDraw) {
+  int32_t image = fw_create_image(2, 2, 2, 0);
+  ASSERT_NE(image, 0);
+  EXPECT_EQ(fw_image_frames(image), 2);
+  fw_cls();
+  fw_draw_image(image, 0, 0);  // fully transparent: nothing
+  EXPECT_EQ(Pixel(0, 0), 0xFF000000u);
+  auto frame0 = fw_lock_image(image, 0);
+  auto frame1 = fw_lock_image(image, 1);
+  ASSERT_NE(frame0, frame1);
+  frame0->pixels[0] = 0xFFABCDEFu;  // written directly while locked
+  fw_unlock_image(image, 0);
+  fw_draw_image(image, 0, 0);
+  EXPECT_EQ(Pixel(0, 0), 0xFFABCDEFu);
+  EXPECT_EQ(frame1->pixels[0], 0u);
+}
+
+TEST(ImageDraw, NoImageOrFrameIsIgnored) {
+  fw_cls();
+  fw_draw_image(0, 0, 0);
+  fw_draw_image(12345, 0, 0);
+  int32_t image = fw_create_image(2, 2, 1, 0);
+  fw_draw_image(image, 0, 0, 1);
+  fw_draw_image(image, 0, 0, -1);
+  EXPECT_FALSE(fw_lock_image(0));
+  EXPECT_FALSE(fw_lock_image(image, 1));
+  EXPECT_EQ(fw_image_width(0), 0);
+  EXPECT_EQ(fw_create_image(0, 5, 1, 0), 0);
+  EXPECT_EQ(fw_create_image(5, 5, 0, 0), 0);
+  fw_grab_image(0, 0, 0);
+  fw_grab_image(image, 0, 0, 3);
+  EXPECT_EQ(Pixel(0, 0), 0xFF000000u);
+}
+
+TEST(ImageGrab, ReadsBackOpaquePixelsAndMasksBlack) {
+  fw_set_cls_color(0, 0, 0);
+  fw_cls();
+  fw_set_color(10, 20, 30);
+  fw_set_alpha(0.5f);
+  fw_draw_rect(1, 0, 1, 1);
+  auto grabbed = fw_grab_pixmap(0, 0, 3, 1);
+  ASSERT_TRUE(grabbed);
+  EXPECT_EQ(grabbed->pixels, (std::vector<uint32_t>{0xFF000000u, 0xFF050A0Fu, 0xFF000000u}));
+  auto outside = fw_grab_pixmap(-1, 0, 2, 1);
+  EXPECT_EQ(outside->pixels[0], 0u);
+
+  int32_t masked = fw_create_image(3, 1, 1, 1);
+  fw_grab_image(masked, 0, 0);
+  EXPECT_EQ(fw_lock_image(masked)->pixels, (std::vector<uint32_t>{0u, 0xFF050A0Fu, 0u}));
+}
+
+TEST(ImageLoad, AnimationCellsRunRowByRow) {
+  // A 3 x 2 sheet of 2 x 2 cells, cell n filled with colour n.
+  auto sheet = fw_create_pixmap(6, 4);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 6; ++x)
+      fw_write_pixel(sheet, x, y, 0xFF000000u | uint32_t((y / 2) * 3 + x / 2));
+  }
+  Text path = TempPng("sheet.png");
+  ASSERT_EQ(fw_save_pixmap_png(sheet, path, 1), 1);
+  int32_t strip = fw_load_anim_image(path, 2, 2, 1, 5, 0);
+  ASSERT_NE(strip, 0);
+  EXPECT_EQ(fw_image_frames(strip), 5);
+  EXPECT_EQ(fw_image_width(strip), 2);
+  for (int f = 0; f < 5; ++f) EXPECT_EQ(fw_lock_image(strip, f)->pixels[3], 0xFF000000u | (f + 1));
+  EXPECT_EQ(fw_load_anim_image(path, 2, 2, 2, 5, 0), 0);
+  EXPECT_EQ(fw_load_anim_image(path, 4, 4, 0, 2, 0), 0);
+  EXPECT_EQ(fw_load_anim_image(path, 0, 2, 0, 1, 0), 0);
+  fs::remove(platform::ToUtf8(path));
+}
+
+TEST(ImageLoad, FilesKeepTheirBytesAndBadOnesGiveNone) {
+  auto pixmap = fw_create_pixmap(2, 1);
+  fw_write_pixel(pixmap, 0, 0, 0x7F123456u);
+  fw_write_pixel(pixmap, 1, 0, 0xFF000000u);
+  Text path = TempPng("kept.png");
+  ASSERT_EQ(fw_save_pixmap_png(pixmap, path, 9), 1);
+  fw_set_auto_mid_handle(1);
+  int32_t image = fw_load_image(path, 1);
+  ASSERT_NE(image, 0);
+  EXPECT_EQ(fw_lock_image(image)->pixels, (std::vector<uint32_t>{0x7F123456u, 0u}));
+  EXPECT_EQ(fw_load_image(TempPng("missing.png"), 0), 0);
+  EXPECT_EQ(fw_load_image(platform::PixmapRef(), 0), 0);
+  fs::remove(platform::ToUtf8(path));
+}
+
+}  // namespace
