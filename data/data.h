@@ -58,6 +58,12 @@ class Picture {
   std::vector<Colour> pixels_;
 };
 
+// Lays cells out row by row, `columns` to a row, in a sheet of `total`
+// cells; cells past the given ones are filled with `rest`.
+Picture CellSheet(const std::vector<Picture>& cells, int32_t columns, int32_t total,
+                  const Colour& rest);
+// Each pixel becomes a factor x factor block.
+Picture Scaled(const Picture& picture, int32_t factor);
 // Saves as PNG at compression 9 unless the file exists.
 void SavePictureIfMissing(const Picture& picture, const fs::path& path);
 
@@ -75,6 +81,12 @@ Shape Intersect(Shape a, Shape b);
 Shape Ring(Shape shape, float half_thickness);
 // Anti-aliased coverage of a distance field at one pixel.
 float Coverage(float distance);
+// Paints a shape in the box at (x0, y0), its coordinates local to the box,
+// over a near-black outline `outline` pixels wide (near-black, since pure
+// black is the mask colour of masked images).
+void DrawShape(Picture& picture, int32_t x0, int32_t y0, int32_t w, int32_t h, const Shape& shape,
+               const Colour& colour, float outline = 0);
+const Colour kOutline = {1, 1, 1, 255};
 
 // Pixel lettering: a 5 x 7 face drawn as squares of `dot` pixels.
 void DrawPixelText(Picture& picture, const std::string& text, float x, float y, float dot,
@@ -129,8 +141,15 @@ void MakePalettes(const fs::path& palettes);
 void MakeSounds(const fs::path& common, const fs::path& week);
 void MakeMusic(const fs::path& music);
 
+// A sheet of 100 cells of 64 x 64, ten to a row: the cells, the stop cell
+// (top-left pixel cyan-like), then plain cells.
+void SaveSheetWithStopCell(std::vector<Picture> cells, const fs::path& path);
+
 // Cell pictures for the contact sheet.
 std::vector<Picture> ShapeCells();
 std::vector<Picture> FilterCells();
+std::vector<Picture> PaletteCells();
+Picture IconSheet();
+std::vector<Picture> BadgeCells();
 
 }  // namespace data

@@ -9,13 +9,35 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: make-data <run folder>\n";
+  std::cerr << "usage: make-data <run folder>\n"
+               "       make-data --contact-sheet <picture.png>\n";
   return 2;
+}
+
+// Every picture on one page, enlarged where small, to look them over.
+void SaveContactSheet(const data::fs::path& path) {
+  using data::Picture;
+  Picture page(1280, 1300, {40, 40, 48, 255});
+  page.Place(data::CellSheet(data::ShapeCells(), 10, 70, {}), 0, 0);
+  page.Place(data::CellSheet(data::FilterCells(), 10, 70, {}), 640, 0);
+  page.Place(data::Scaled(data::IconSheet(), 4), 0, 460 + 300);
+  page.Place(data::CellSheet(data::BadgeCells(), 4, 16, {}), 540, 460 + 300);
+  std::vector<Picture> palettes = data::PaletteCells();
+  for (size_t i = 0; i < palettes.size(); ++i) {
+    page.Place(data::Scaled(palettes[i], 8), 820 + static_cast<int32_t>(i % 3) * 140,
+               760 + static_cast<int32_t>(i / 3) * 140);
+  }
+  data::fs::remove(path);
+  data::SavePictureIfMissing(page, path);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--contact-sheet") == 0) {
+    SaveContactSheet(argv[2]);
+    return 0;
+  }
   if (argc != 2 || std::strlen(argv[1]) == 0) return Usage();
   namespace fs = data::fs;
   const fs::path root = argv[1];
@@ -29,6 +51,12 @@ int main(int argc, char** argv) {
       fs::create_directories(folder);
     }
     data::MakeFonts(common);
+    data::MakeIcons(common);
+    data::MakeLogos(common, week);
+    data::MakeBadges(week);
+    data::MakeShapes(root);
+    data::MakeFilters(root);
+    data::MakePalettes(root / "Palettes");
     data::MakeSounds(common, week);
     data::MakeMusic(music);
   } catch (const std::exception& error) {
