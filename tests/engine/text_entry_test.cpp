@@ -62,3 +62,23 @@ TEST_F(TextEntry, ACharacterTypedWithADeletingBackspaceIsAppendedThenDeleted) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TextEntry, NameEntryDialogEditsPlayerNameUntilEnterAndReseedsFromTheClock) {
+  fw_open_graphics(800, 600, 0, 60, 0);
+  // Input before the dialog is flushed; these arrive during its frames.
+  host_->QueueAtFrame(1, InputEvent{InputEvent::kChar, u'a'});
+  host_->QueueAtFrame(1, InputEvent{InputEvent::kChar, u'b'});
+  host_->QueueAtFrame(3, InputEvent{InputEvent::kKeyDown, 8});
+  host_->QueueAtFrame(3, InputEvent{InputEvent::kKeyUp, 8});
+  host_->QueueAtFrame(5, InputEvent{InputEvent::kKeyDown, 13});
+  host_->QueueAtFrame(6, InputEvent{InputEvent::kKeyUp, 13});
+
+  EXPECT_EQ(RunNameEntryDialog(), 0);
+  EXPECT_EQ(PlayerName, u"Playera");
+  EXPECT_EQ(host_->Presents(), 6);
+  EXPECT_EQ(platform::RandomState(), rt_millisecs() & 0x7fffffff);
+}
+
+}  // namespace
