@@ -153,6 +153,40 @@ STRETCH = FALSE
 "i t e t i t e t "
 )";
 
+// A brisker song: driving eighths, a walking bass and a call-and-answer lead.
+const char* const kChase = R"([DRUMS]
+STRETCH = FALSE
+"1 4 3 4 1 1 3 4 "
+"5 4 5 4 5 4 5 4 "
+"1   6   1 1 6   "
+"1 2 3 2 1 2 3 2 1 2 3 2 7 7 8   "
+
+[CHORDS]
+STRETCH = FALSE
+"qqbb"
+"qjqb"
+"rrqq"
+"qbrq"
+
+[BASS]
+STRETCH = DOUBLE
+"z b z b "
+"z x c b "
+"z z b z "
+
+[MELODY]
+STRETCH = RANDOM
+"i   t   e   t   i   o   i       "
+"q   e   t   i       t   e       "
+"t y i   t y i   o   i   t       "
+
+[ACCOMPANY]
+STRETCH = RANDOM
+"q t q t q t q t "
+"e t e t e t e t "
+"qe t qe t qe t qe t "
+)";
+
 }  // namespace
 
 void MakeMusic(const fs::path& music) {
@@ -162,6 +196,7 @@ void MakeMusic(const fs::path& music) {
   SaveSet(Leads(), music, "lead", 0.6f);
   SaveSet(Accompaniments(), music, "accompany", 0.6f);
   WriteNewFile(music / "theme.ini", kTheme);
+  WriteNewFile(music / "chase.ini", kChase);
 }
 
 }  // namespace data

@@ -83,12 +83,10 @@ Picture Scaled(const Picture& picture, int32_t factor) {
 
 void SavePictureIfMissing(const Picture& picture, const fs::path& path) {
   if (!Missing(path)) return;
-  fs::path part = path;
-  part += ".part.png";
-  if (fw_save_pixmap_png(picture.ToPixmap(), platform::FromUtf8(part.string()), 9) == 0) {
+  // The platform writes beside the target and renames, so no half file stays.
+  if (fw_save_pixmap_png(picture.ToPixmap(), platform::FromUtf8(path.string()), 9) == 0) {
     throw std::runtime_error("cannot write " + path.string());
   }
-  fs::rename(part, path);
 }
 
 // ---------------------------------------------------------------------------

@@ -138,8 +138,9 @@ std::string OggVorbisBytes(const Samples& mono) {
   while (ogg_stream_flush(&stream, &page) != 0) AppendPage(out, page);
 
   const size_t kChunk = 4096;
-  for (size_t at = 0; at <= mono.size(); at += kChunk) {
-    size_t count = std::min(kChunk, mono.size() - std::min(at, mono.size()));
+  size_t at = 0;
+  for (;;) {
+    size_t count = std::min(kChunk, mono.size() - at);
     if (count > 0) {
       float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(count));
       std::copy(mono.begin() + static_cast<std::ptrdiff_t>(at),
@@ -156,6 +157,7 @@ std::string OggVorbisBytes(const Samples& mono) {
       }
     }
     if (count == 0) break;
+    at += count;
   }
   while (ogg_stream_flush(&stream, &page) != 0) AppendPage(out, page);
 

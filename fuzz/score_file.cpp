@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -28,6 +29,16 @@ std::string ScrambledLines(const std::string& plain) {
   return out;
 }
 
+std::string& WorkFolder() {
+  static std::string folder;
+  return folder;
+}
+
+void RemoveWorkFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(WorkFolder(), ignored);
+}
+
 int32_t SavableRecords() {
   int32_t count = 0;
   for (const auto& record : scores::ScoreList.Links()) count += record->GameMode >= 0;
@@ -37,13 +48,24 @@ int32_t SavableRecords() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char folder[] = "/tmp/score_file_fuzz_XXXXXX";
-  if (mkdtemp(folder) == nullptr || chdir(folder) != 0) abort();
+  // A memory-backed folder where there is one: every run saves by rename,
+  // which a disk file system would flush.
+  char in_memory[] = "/dev/shm/score_file_fuzz_XXXXXX";
+  char on_disk[] = "/tmp/score_file_fuzz_XXXXXX";
+  const char* folder = mkdtemp(in_memory);
+  if (folder == nullptr) folder = mkdtemp(on_disk);
+  if (folder == nullptr) abort();
+  WorkFolder() = folder;
+  atexit(RemoveWorkFolder);
   scores::BuildDefaultScrambleKey();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // The score file lives in the current folder; the fuzzer's own paths are
+  // relative to the folder it was started in.
+  const std::string started_in = std::filesystem::current_path().string();
+  if (chdir(WorkFolder().c_str()) != 0) abort();
   std::string bytes(reinterpret_cast<const char*>(data), size);
   if (!bytes.empty() && (bytes[0] & 1)) bytes = ScrambledLines(bytes.substr(1));
   {
@@ -58,5 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   scores::SaveScoreFile();
   scores::LoadScoreFile();
   if (scores::ScoreList.Count() != savable) abort();
+  if (chdir(started_in.c_str()) != 0) abort();
   return 0;
 }

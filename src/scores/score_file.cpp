@@ -122,7 +122,8 @@ int32_t Scores::Compare(const platform::Object& other) const {
 }
 
 int32_t LoadScoreFile() {
-  if (fw_file_type(kScoreFileName) == 0) return 0;
+  // A folder of that name is no score file either: nothing changes.
+  if (fw_file_type(kScoreFileName) != 1) return 0;
   const int32_t stream = fw_read_file(kScoreFileName);
   if (stream == 0) return 0;
   ReadHeader(stream);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 
 #include "engine/engine.h"
@@ -18,12 +17,6 @@ Scale CurrentScale() {
   Scale s{};
   fw_get_scale(s.x, s.y);
   return s;
-}
-
-uint32_t FloatBits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
 }
 
 uint32_t PixelAt(int32_t x, int32_t y) { return fw_read_pixel(fw_grab_pixmap(x, y, 1, 1), 0, 0); }
@@ -49,11 +42,6 @@ class DrawHelpers : public ::testing::Test {
     return image;
   }
 };
-
-TEST_F(DrawHelpers, SentinelsHaveTheirExactBits) {
-  EXPECT_EQ(FloatBits(kSameScale), 0xCC0DCC70u);
-  EXPECT_EQ(FloatBits(kKeepAlpha), 0x4C0DCC70u);
-}
 
 TEST_F(DrawHelpers, ScaleTakesTheXFactorForAnOmittedY) {
   SetScaleXY(2.0f);

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "platform/audio.h"
 #include "platform/platform.h"
@@ -428,3 +431,101 @@ TEST_F(Mixer, ChannelsOfADriverThatWasShutDownStaySilent) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Real back ends writing to files
+// ---------------------------------------------------------------------------
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+double Rms(const std::vector<float>& samples) {
+  double sum = 0;
+  for (float s : samples) sum += double(s) * s;
+  return samples.empty() ? 0.0 : std::sqrt(sum / double(samples.size()));
+}
+
+// Waits in real time, at most a few seconds, for the channel to finish.
+void WaitUntilDone(int32_t channel) {
+  for (int i = 0; i < 500 && fw_channel_playing(channel); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// Plays half a second of tone hard left on the current driver.
+int32_t PlayToneLeft(const TempFolder& folder) {
+  int32_t sound = LoadBytes(folder, "tone.wav", WavBytes(Sine(441, 22050, 11025), {}));
+  int32_t channel = fw_cue_sound(sound);
+  fw_set_channel_pan(channel, -1.0f);
+  fw_resume_channel(channel);
+  return channel;
+}
+
+}  // namespace
+
+TEST(RealBackEnds, OpenAlSoftRendersAPlayedSoundIntoItsWaveFileLouderOnTheLeft) {
+  TempFolder folder;
+  fs::path wave = folder / "out.wav";
+  std::ofstream(folder / "alsoft.conf")
+      << "[general]\ndrivers=wave\nchannels=stereo\nsample-type=int16\nfrequency=44100\n"
+         "hrtf=false\nstereo-mode=speakers\nstereo-encoding=panpot\n[wave]\nfile="
+      << wave.string() << "\n";
+  setenv("ALSOFT_CONF", (folder / "alsoft.conf").c_str(), 1);
+  setenv("ALSOFT_DRIVERS", "wave", 1);
+  if (!platform::audio::OpenAlLibraryLoads()) GTEST_SKIP() << "libopenal.so.1 does not load";
+  platform::UseScriptedHost();
+
+  std::vector<Text> names = fw_audio_driver_names();
+  ASSERT_EQ(names.front(), u"OpenAL");
+  ASSERT_EQ(fw_enable_openal_audio(), 1);
+  EXPECT_EQ(fw_audio_driver_exists(u"openal default"), 1);
+  EXPECT_EQ(std::count(names.begin(), names.end(), u"OpenAL Default"), 0);
+  ASSERT_EQ(fw_set_audio_driver(u"OpenAL Default"), 1);
+
+  int32_t channel = PlayToneLeft(folder);
+  EXPECT_EQ(fw_channel_playing(channel), 1);
+  WaitUntilDone(channel);
+  EXPECT_EQ(fw_channel_playing(channel), 0);
+  ASSERT_EQ(fw_set_audio_driver(u"Null"), 1);  // closes the device and its file
+
+  std::string bytes = ReadFile(wave);
+  PcmRef written =
+      platform::audio::DecodeWav(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  ASSERT_TRUE(written);
+  ASSERT_EQ(written->channels, 2);
+  double left = Rms(Side(written->samples, 0)), right = Rms(Side(written->samples, 1));
+  EXPECT_GT(left, 0.02);
+  EXPECT_GT(left, 4 * right);
+}
+
+TEST(RealBackEnds, FreeAudioPlaysThroughSdlIntoItsDiskWriter) {
+  TempFolder folder;
+  fs::path raw = folder / "out.raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+  platform::InstallHost(platform::MakeSdlHost());
+  if (fw_set_audio_driver(u"FreeAudio") != 1) GTEST_SKIP() << "SDL has no disk audio writer";
+
+  int32_t channel = PlayToneLeft(folder);
+  WaitUntilDone(channel);
+  EXPECT_EQ(fw_channel_playing(channel), 0);
+  ASSERT_EQ(fw_set_audio_driver(u"Null"), 1);
+
+  std::string bytes = ReadFile(raw);
+  std::vector<float> written(bytes.size() / sizeof(float));
+  std::memcpy(written.data(), bytes.data(), written.size() * sizeof(float));
+  EXPECT_GT(Rms(Side(written, 0)), 0.1);
+  EXPECT_EQ(Rms(Side(written, 1)), 0.0);
+}
+
+TEST(RealBackEnds, AnSdlBackEndThatDoesNotStartLeavesTheSilentDriverCurrent) {
+  setenv("SDL_AUDIODRIVER", "no-such-back-end", 1);
+  platform::InstallHost(platform::MakeSdlHost());
+  EXPECT_EQ(fw_set_audio_driver(u"FreeAudio"), 0);
+  TempFolder folder;
+  int32_t channel = PlayToneLeft(folder);
+  EXPECT_EQ(fw_channel_playing(channel), 1);  // the silent driver keeps time
+}

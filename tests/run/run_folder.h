@@ -83,28 +83,33 @@ inline platform::InputEvent Key(platform::InputEvent::Kind kind, int32_t code) {
   return event;
 }
 
-// Once the tool's loop runs, holds Alt+F4 after `frames` more frames; the
-// closing screen then sees the keys released and a new key pressed.
-inline void QuitWithAltF4(platform::ScriptedHost& host, int32_t frames = 3) {
+// Once the tool's loop runs, delivers `quit` after `frames` more frames; the
+// closing screen then sees `release` and, after that, a new key press.
+inline void QuitWith(platform::ScriptedHost& host, std::vector<platform::InputEvent> quit,
+                     std::vector<platform::InputEvent> release, int32_t frames = 3) {
   using platform::InputEvent;
   auto quit_frame = std::make_shared<int32_t>(-1);
-  host.on_present = [quit_frame, frames](platform::ScriptedHost& h, int32_t presents) {
+  host.on_present = [quit_frame, frames, quit](platform::ScriptedHost& h, int32_t presents) {
     if (*quit_frame >= 0 || engine::MouseMode != 1) return;
     *quit_frame = presents + frames;
-    h.QueueAtFrame(*quit_frame, Key(InputEvent::kKeyDown, 164));
-    h.QueueAtFrame(*quit_frame, Key(InputEvent::kKeyDown, 115));
+    for (const InputEvent& event : quit) h.QueueAtFrame(*quit_frame, event);
   };
   auto waits = std::make_shared<int32_t>(0);
-  host.on_delay = [quit_frame, waits](platform::ScriptedHost& h, int32_t ms) {
+  host.on_delay = [quit_frame, waits, release](platform::ScriptedHost& h, int32_t ms) {
     if (*quit_frame < 0 || h.Presents() <= *quit_frame || ms != 16) return;
     ++*waits;
     if (*waits == 1) {
-      h.Queue(Key(InputEvent::kKeyUp, 164));
-      h.Queue(Key(InputEvent::kKeyUp, 115));
+      for (const InputEvent& event : release) h.Queue(event);
     } else if (*waits == 2) {
       h.Queue(Key(InputEvent::kKeyDown, 65));
     }
   };
+}
+
+inline void QuitWithAltF4(platform::ScriptedHost& host, int32_t frames = 3) {
+  using platform::InputEvent;
+  QuitWith(host, {Key(InputEvent::kKeyDown, 164), Key(InputEvent::kKeyDown, 115)},
+           {Key(InputEvent::kKeyUp, 164), Key(InputEvent::kKeyUp, 115)}, frames);
 }
 
 // Runs the program to its end and gives its exit code.

@@ -157,6 +157,9 @@ TEST_F(ScoreFile, OrderFollowsTheTimestampDifferenceCutTo32Bits) {
   b.Timestamp = 0x1'0000'0005LL;
   EXPECT_EQ(a.Compare(b), 5);
   EXPECT_EQ(b.Compare(a), -5);
+  b.Timestamp = 0x8000'0000LL;  // exactly 2^31 apart: both ways read as the lowest value
+  EXPECT_EQ(a.Compare(b), INT32_MIN);
+  EXPECT_EQ(b.Compare(a), INT32_MIN);
   platform::Object other;
   EXPECT_EQ(a.Compare(other), 1);
 }
@@ -254,6 +257,8 @@ TEST_F(ScoreFile, AFailedSaveLeavesThePreviousFileIntact) {
   scores::SaveScoreFile();
   EXPECT_TRUE(fs::is_directory("nuscores.dat/inside"));
   EXPECT_FALSE(fs::exists("nuscores.dat.partial"));
+  scores::LoadScoreFile();  // a folder of that name loads as no file at all
+  EXPECT_EQ(scores::ScoreList.Count(), 2);
 }
 
 }  // namespace
