@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/platform.h"
@@ -110,8 +111,19 @@ extern int32_t TrackChannel;
 
 [[noreturn]] void AppMain();
 void LogLine(const Text& text);
+void LogLines(std::initializer_list<Text> lines);
 void WriteSetupIni();
 [[noreturn]] void ShutDown();
+// The week folder's name relative to Files/: "001/" for week 1.
+Text WeekFolderName();
+// Reads "Setup.ini" from the current folder into EngineSettings and KeyMap;
+// 1 when it held an "AUDIODRIVER" line, which stops the default choice.
+int32_t ReadSetupIni();
+// Handles one line of "Setup.ini"; sets driver_line_seen on "AUDIODRIVER".
+void ReadSetupLine(const Text& line, int32_t& driver_line_seen);
+// Picks the default driver when no "AUDIODRIVER" line was seen, then starts
+// the chosen one.
+void ChooseAndStartAudioDriver(int32_t driver_line_seen);
 
 // ---------------------------------------------------------------------------
 // Display set-up and common assets

@@ -1,8 +1,122 @@
-// Start-up: the program's entry.
+// Start-up: the program's entry, from the empty process to the tool's loop.
+#include <cstdio>
+
 #include "engine.h"
+#include "scores/scores.h"
+#include "tool/tool.h"
 
 namespace engine {
 
-void AppMain() { rt_end(0); }
+const Text TitleName = u"Quill Retro";
+const Text TitleSubName = u"Sprite Tool";
+Text WindowTitle;
+
+int32_t EngineSettings[100] = {};
+int32_t KeyMap[101] = {};
+std::vector<Text> AudioDriverNames;
+int32_t LogStream = 0;
+int32_t MouseMode = 0;
+int32_t PlayerCount = 0;
+int32_t BadgeCount = 0;
+int32_t PauseState = 0;
+int32_t LevelBests[31] = {};
+
+Text WeekFolderName() { return fw_right(u"000" + rt_string_from_int(WeekNumber), 3) + u"/"; }
+
+namespace {
+
+void ScanJoysticks() {
+  JoyCount = fw_joy_count();
+  if (JoyCount > 4) JoyCount = 4;
+  for (int32_t j = 1; j <= JoyCount; ++j) {
+    int32_t port = j - 1;
+    JoyButtonMasks[j] = fw_joy_button_caps(port);
+    JoyNames[j] = fw_joy_name(port);
+    JoyRestX[j] = fw_joy_axis_x(port);
+    JoyRestY[j] = fw_joy_axis_y(port);
+    JoyRestZ[j] = fw_joy_axis_z(port);
+    JoyRestU[j] = fw_joy_axis_u(port);
+    JoyRestV[j] = fw_joy_axis_v(port);
+    JoyRestR[j] = fw_joy_axis_r(port);
+    JoyPresent[j] = 1;
+    if (fw_joy_hat(port) == -1.0f) JoyHasHat[j] = 1;
+  }
+}
+
+void SetDefaultBindingsAndSettings() {
+  constexpr int32_t kDefaultBindings[][2] = {{0, 38},  {3, 37},  {5, 39},  {8, 40},
+                                             {10, 90}, {11, 88}, {12, 67}, {13, 86}};
+  for (const auto& binding : kDefaultBindings) KeyMap[binding[0]] = binding[1];
+  EngineSettings[5] = 800;
+  EngineSettings[6] = 600;
+  EngineSettings[1] = 0;
+  EngineSettings[7] = 0;
+  EngineSettings[11] = 50;
+  EngineSettings[12] = 50;
+  EngineSettings[13] = 50;
+}
+
+void OpenLog() {
+  fw_change_dir(u"Files/");
+  LogStream = fw_write_file(u"Debug.txt");
+  if (LogStream == 0)
+    std::fputs("Debug.txt could not be created; running without a log.\n", stderr);
+}
+
+void WriteBanner() {
+  const Text rule = u"----------------------------";
+  LogLines({u"Ostravel's Brindlemoor Engine", rule, u"Week #" + rt_string_from_int(WeekNumber),
+            rule, WindowTitle, rule, u"", u"Loading"});
+}
+
+void LogRequestedResolution() {
+  LogLine(u"\tRequested Resolution : " + rt_string_from_int(EngineSettings[5]) + u"x" +
+          rt_string_from_int(EngineSettings[6]));
+  LogLines({u"\tSetup Loaded", u"", u"Grabbing Previous Scores", u""});
+}
+
+// Polls without sleeping, as the loading screen has always done; the signed
+// difference keeps the test right across the clock's wrap.
+void HoldUntil(int32_t deadline) {
+  while (wrap_sub(NowMillis(), deadline) < 0) {
+  }
+}
+
+}  // namespace
+
+void AppMain() {
+  // The record types need no registration: C++ knows them at compile time.
+  WindowTitle = u"#" + rt_string_from_int(WeekNumber) + u" : " + TitleName + u" " + TitleSubName;
+  fw_set_app_title(WindowTitle);
+  // The tool's and the sequencer's tables are static arrays, zero from the
+  // start, so creating them here means only setting what is not zero.
+  constexpr float kBackdropStart[3] = {1.0f, 0.0f, 0.2f};
+  for (int32_t i = 0; i < 3; ++i) BackdropColour[i] = BackdropTarget[i] = kBackdropStart[i];
+  fw_hide_mouse();
+  LastFrameTime = NowMillis();
+  DrawLimits[1] = DrawLimits[2] = 50000;
+  ScanJoysticks();
+  rt_gc_set_mode(0);
+  SetDefaultBindingsAndSettings();
+  scores::BuildDefaultScrambleKey();
+  OpenLog();
+  WriteBanner();
+  AudioDriverNames = fw_audio_driver_names();
+  int32_t driver_line_seen = ReadSetupIni();
+  ChooseAndStartAudioDriver(driver_line_seen);
+  LogRequestedResolution();
+  fw_change_dir(WeekFolderName());
+  int32_t t0 = NowMillis();
+  ApplyGraphicsSettings();
+  MouseMode = 1;
+  PlayerCount = 4;
+  BadgeCount = 16;
+  PauseState = 0;
+  for (int32_t& best : LevelBests) best = 0;
+  LogLine(u"Finished Loading");
+  HoldUntil(wrap_add(t0, 2500));
+  tool::RunSpriteToolLoop();
+  rt_end(0);
+}
 
 }  // namespace engine

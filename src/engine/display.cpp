@@ -1,0 +1,187 @@
+// Display set-up and the common assets every part of the engine shares.
+#include <cstdio>
+
+#include "engine.h"
+#include "scores/scores.h"
+#include "tool/tool.h"
+
+namespace engine {
+
+int32_t ModeWidths[2500] = {};
+int32_t ModeHeights[2500] = {};
+int32_t ModeCount = 0;
+int32_t ChosenModeWidth = 800, ChosenModeHeight = 600;
+int32_t VirtualWidth = 800, VirtualHeight = 600;
+int32_t CommonObjectsLoaded = 0;
+int32_t FontTable[20] = {};
+int32_t FontGrid[100] = {};
+int32_t IconStripSmooth = 0, IconStripSharp = 0;
+int32_t LogoImage = 0, SiteLogoImage = 0;
+int32_t BadgeSound = 0, BadgeImage = 0;
+
+namespace {
+
+const Text kMainFont = u"Blue Highway.ttf";
+const Text kTitleFont = u"Acknowledge TT BRK.ttf";
+const Text kDisplayRule = u"-=-=-=-=-=-=-=-=-=-=-=-=-=-";
+
+bool IsAcceptedShape(int32_t w, int32_t h) {
+  return wrap_div(wrap_mul(w, 10), 16) == h || wrap_div(wrap_mul(w, 9), 16) == h ||
+         wrap_div(wrap_mul(w, 3), 4) == h;
+}
+
+bool AlreadyListed(int32_t w, int32_t h) {
+  for (int32_t i = 1; i <= ModeCount; ++i) {
+    if (ModeWidths[i] == w && ModeHeights[i] == h) return true;
+  }
+  return false;
+}
+
+// The list has room for 2499 modes; any beyond are not offered.
+void ListAcceptedModes() {
+  ModeCount = 0;
+  int32_t count = fw_count_graphics_modes();
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t w = 0, h = 0, depth = 0, rate = 0;
+    fw_get_graphics_mode(i, w, h, depth, rate);
+    if (!IsAcceptedShape(w, h) || AlreadyListed(w, h) || ModeCount >= 2499) continue;
+    ++ModeCount;
+    ModeWidths[ModeCount] = w;
+    ModeHeights[ModeCount] = h;
+    if (w == EngineSettings[5] && h == EngineSettings[6]) {
+      EngineSettings[4] = ModeCount;
+      ChosenModeWidth = w;
+      ChosenModeHeight = h;
+    }
+  }
+  EngineSettings[5] = ChosenModeWidth;
+  EngineSettings[6] = ChosenModeHeight;
+}
+
+int32_t ChooseDepth() {
+  if (EngineSettings[1] != 1) return 0;
+  for (int32_t depth : {32, 24, 16}) {
+    if (fw_graphics_mode_exists(800, 600, depth, 0) == 1) return depth;
+  }
+  AddNotice(u"Can't set to fullscreen in this resolution.", 1);
+  return 0;
+}
+
+void CreateStartSentinel() {
+  int32_t stream = fw_write_file(u"crash.dat");
+  if (stream != 0) fw_close_file(stream);
+}
+
+// Nothing can be shown without a window, so the run ends here, loudly and
+// with a failing exit code.
+[[noreturn]] void FailWithoutWindow() {
+  const char* message = "Quill Retro: the 800x600 window could not be opened.";
+  std::fprintf(stderr, "%s\n", message);
+  LogLine(platform::FromUtf8(message));
+  if (LogStream != 0) fw_close_file(LogStream);
+  LogStream = 0;
+  rt_end(1);
+}
+
+void OpenWindow() {
+  ChosenModeWidth = 800;
+  ChosenModeHeight = 600;
+  int32_t depth = ChooseDepth();
+  LogLine(u"\tResolution : " + rt_string_from_int(ChosenModeWidth) + u"x" +
+          rt_string_from_int(ChosenModeHeight) + u"," + rt_string_from_int(depth));
+  CreateStartSentinel();
+  if (fw_open_graphics(800, 600, depth, 60, 0) == 0) FailWithoutWindow();
+  EngineSettings[2] = 0;
+  VirtualWidth = 800;
+  VirtualHeight = 600;
+  fw_set_virtual_resolution(800, 600);
+}
+
+int32_t LoadFont(const Text& file, int32_t pixel_size) {
+  return fw_load_image_font(file, pixel_size, 4);
+}
+
+void LoadFonts() {
+  constexpr int32_t kTableSizes[14] = {0, 24, 16, 16, 20, 96, 72, 32, 32, 14, 112, 96, 32, 20};
+  for (int32_t slot = 1; slot <= 13; ++slot) {
+    FontTable[slot] = LoadFont(slot <= 9 ? kMainFont : kTitleFont, kTableSizes[slot]);
+  }
+  constexpr int32_t kGridSizes[3][9] = {{12, 14, 16, 20, 24, 32, 40, 52, 64},
+                                        {8, 10, 12, 18, 24, 32, 40, 52, 64},
+                                        {8, 12, 18, 24, 32, 40, 52, 64, 96}};
+  for (int32_t family = 1; family <= 3; ++family) {
+    const Text& file = family <= 2 ? kMainFont : kTitleFont;
+    for (int32_t size = 0; size <= 8; ++size) {
+      FontGrid[(family - 1) * 10 + size] = LoadFont(file, kGridSizes[family - 1][size]);
+    }
+  }
+}
+
+void ShowLoadingScreenWithJingle() {
+  BeginFrame(1);
+  DrawStripedBackdrop();
+  ChannelTable[256] = fw_cue_sound(BadgeSound, 0);
+  if (ChannelTable[256] != 0) {
+    float volume = float(wrap_mul(EngineSettings[12], EngineSettings[11])) / 100.0f / 100.0f;
+    fw_set_channel_volume(ChannelTable[256], volume);
+    fw_resume_channel(ChannelTable[256]);
+  }
+  fw_flip(-1);
+  CommonObjectsLoaded = 1;
+}
+
+void LoadSoundEffects() {
+  LogLines({u"", u"Loading Sound effects"});
+  for (int32_t n = 1; n <= 200; ++n) {
+    Text name = fw_right(u"000" + rt_string_from_int(n), 3) + u".wav";
+    if (fw_file_type(name) == 0) continue;
+    LogLine(u"\tSFX(" + rt_string_from_int(n) + u")");
+    SoundEffects[n] = fw_load_sound(name, 0);
+  }
+  LogLines({u"Sounds loaded", u""});
+}
+
+}  // namespace
+
+void ApplyGraphicsSettings() {
+  ListAcceptedModes();
+  LogLines({u"", kDisplayRule, u"Applying Graphical Settings"});
+  if (CommonObjectsLoaded == 1) {
+    fw_close_graphics();
+    LogLine(u"\tChanged Graphics Mode ingame.");
+  }
+  EngineSettings[3] = 0;
+  fw_set_graphics_driver(fw_gl_2d_driver(), 2);
+  LogLine(u"\tUsing OpenGL Driver");
+  OpenWindow();
+  LoadCommonObjects();
+  tool::SetUpSpriteTool();
+  LogLine(kDisplayRule);
+  fw_delete_file(u"crash.dat");
+}
+
+void LoadCommonObjects() {
+  fw_set_auto_mid_handle(1);
+  LogLines({u"", u"Loading : Common Objects", u"", u"Switching to Default Folder", u""});
+  fw_change_dir(u"../");
+  fw_change_dir(u"Common/");
+  LogLine(u"\tDefault Fonts");
+  LoadFonts();
+  LogLine(u"\tDefault Icons");
+  IconStripSmooth = fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 3);
+  IconStripSharp = fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 1);
+  LogLine(u"\tLogos");
+  LogoImage = fw_load_image(u"logo.png", 3);
+  SiteLogoImage = fw_load_image(u"Vantile.png", 3);
+  LogLine(u"\tBadgeGet");
+  BadgeSound = fw_load_sound(u"open.ogg", 0);
+  if (CommonObjectsLoaded == 0) ShowLoadingScreenWithJingle();
+  LogLines({u"", u"Switching to Game Folder"});
+  fw_change_dir(u"../");
+  fw_change_dir(WeekFolderName());
+  BadgeImage = fw_load_anim_image(u"badges.png", 64, 64, 0, 16, 3);
+  LoadSoundEffects();
+  scores::LoadScoreFile();
+}
+
+}  // namespace engine

@@ -1,0 +1,16 @@
+// The log "Debug.txt": one line per event, no time stamps.
+#include "engine.h"
+
+namespace engine {
+
+// A log that could not be created leaves LogStream at 0, and the run goes on
+// without one.
+void LogLine(const Text& text) {
+  if (LogStream != 0) fw_write_line(LogStream, text);
+}
+
+void LogLines(std::initializer_list<Text> lines) {
+  for (const Text& line : lines) LogLine(line);
+}
+
+}  // namespace engine

@@ -1,0 +1,157 @@
+// The score record and the local score file "nuscores.dat": a scrambled
+// header line with the online name and password, then one scrambled line per
+// record, newest first.
+#include <climits>
+#include <vector>
+
+#include "engine/engine.h"
+#include "scores.h"
+
+namespace scores {
+
+platform::List<Scores> ScoreList;
+platform::List<Scores> SecondScoreList;
+std::shared_ptr<Scores> ScoreSlots[50];
+Text OnlineName;
+Text OnlinePassword;
+const Text ScoreHeaderKey = u"MQZRWTEYUIOPLKJHGFDSAXCVBN";
+const Text ScoreFieldSeparator = u"{#=+\u00A5Qk58mW2!";
+
+namespace {
+
+const Text kScoreFileName = u"nuscores.dat";
+// Written first and renamed over the score file only once complete, so a
+// failed save leaves the previous file as it was.
+const Text kPartialScoreFileName = u"nuscores.dat.partial";
+const Text kFieldSeparator = u"|";
+constexpr int32_t kBestValues = 30;
+
+int32_t CompareScores(const Scores& a, const Scores& b) { return a.Compare(b); }
+
+void SortNewestFirst(platform::List<Scores>& list) { list.Sort(1, CompareScores); }
+
+Text Field(const Text& text, int32_t n) { return engine::SplitField(text, kFieldSeparator, n, 0); }
+
+// The lowest 32-bit value has no positive counterpart and stays as it is.
+int32_t AbsoluteValue(int32_t value) { return value < 0 && value != INT32_MIN ? -value : value; }
+
+int32_t ReadAbsoluteField(const Text& text, int32_t n) {
+  return AbsoluteValue(rt_string_to_int(Field(text, n)));
+}
+
+std::shared_ptr<Scores> RecordFromFields(const Text& record_part, const Text& best_part) {
+  auto record = std::make_shared<Scores>();
+  record->Score = rt_string_to_long(Field(record_part, 1));
+  record->Name = fw_trim(Field(record_part, 2));
+  record->Badges = ReadAbsoluteField(record_part, 3);
+  record->Timestamp = rt_string_to_long(Field(record_part, 4));
+  record->Level = ReadAbsoluteField(record_part, 5);
+  record->GameMode = ReadAbsoluteField(record_part, 6);
+  record->GameFlags = ReadAbsoluteField(record_part, 7);
+  record->Quit = ReadAbsoluteField(record_part, 8);
+  for (int32_t i = 1; i <= kBestValues; ++i) record->Best[i] = ReadAbsoluteField(best_part, i);
+  return record;
+}
+
+// The record of one file line, or null when the line holds none (a line
+// that failed to unscramble reads "XXX" and has no field separator).
+std::shared_ptr<Scores> ParseRecordLine(Text line) {
+  if (line.size() > 2) line = UnscrambleText(line, Text());
+  const Text record_part = engine::SplitField(line, ScoreFieldSeparator, 1, 0);
+  const Text best_part = engine::SplitField(line, ScoreFieldSeparator, 2, 0);
+  if (fw_instr(record_part, kFieldSeparator) == 0) return nullptr;
+  return RecordFromFields(record_part, best_part);
+}
+
+void ReadHeader(int32_t stream) {
+  const Text header = UnscrambleText(fw_read_line(stream), ScoreHeaderKey);
+  OnlineName = Field(header, 1);
+  OnlinePassword = Field(header, 2);
+}
+
+Text RecordLine(const Scores& record) {
+  Text line = rt_string_from_long(record.Score);
+  for (const Text& field :
+       {record.Name, rt_string_from_int(record.Badges), rt_string_from_long(record.Timestamp),
+        rt_string_from_int(record.Level), rt_string_from_int(record.GameMode),
+        rt_string_from_int(record.GameFlags), rt_string_from_int(record.Quit)})
+    line += kFieldSeparator + field;
+  line += ScoreFieldSeparator + rt_string_from_int(record.Best[1]);
+  for (int32_t i = 2; i <= kBestValues; ++i)
+    line += kFieldSeparator + rt_string_from_int(record.Best[i]);
+  return line;
+}
+
+// The header line and one line per savable record, in list order.
+std::vector<Text> ScoreFileLines() {
+  std::vector<Text> lines = {
+      ScrambleText(OnlineName + kFieldSeparator + OnlinePassword, ScoreHeaderKey)};
+  SortNewestFirst(ScoreList);
+  ScoreList.ForEach([&](const std::shared_ptr<Scores>& record) {
+    if (record && record->GameMode >= 0) lines.push_back(ScrambleText(RecordLine(*record), Text()));
+  });
+  return lines;
+}
+
+bool WriteLines(int32_t stream, const std::vector<Text>& lines) {
+  bool written = true;
+  for (const Text& line : lines) written = fw_write_line(stream, line) != 0 && written;
+  return written;
+}
+
+// Writes are buffered until the file is closed, so a full disk shows only
+// in what the file holds afterwards.
+bool FileHoldsLines(const Text& path, const std::vector<Text>& lines) {
+  const int32_t stream = fw_read_file(path);
+  if (stream == 0) return false;
+  bool same = true;
+  for (const Text& line : lines) same = same && fw_read_line(stream) == line;
+  same = same && fw_stream_eof(stream);
+  fw_close_file(stream);
+  return same;
+}
+
+}  // namespace
+
+int32_t Scores::Compare(const platform::Object& other) const {
+  const auto* scores = dynamic_cast<const Scores*>(&other);
+  if (scores == nullptr) return 1;
+  const uint64_t difference =
+      static_cast<uint64_t>(scores->Timestamp) - static_cast<uint64_t>(Timestamp);
+  return static_cast<int32_t>(static_cast<uint32_t>(difference));
+}
+
+int32_t LoadScoreFile() {
+  // A folder of that name is no score file either: nothing changes.
+  if (fw_file_type(kScoreFileName) != 1) return 0;
+  const int32_t stream = fw_read_file(kScoreFileName);
+  if (stream == 0) return 0;
+  ReadHeader(stream);
+  ScoreList.Clear();
+  std::vector<std::shared_ptr<Scores>> accepted;
+  do {
+    if (auto record = ParseRecordLine(fw_read_line(stream))) accepted.push_back(record);
+  } while (!fw_stream_eof(stream));
+  fw_close_file(stream);
+
+  if (!accepted.empty()) engine::PlayerName = accepted.front()->Name;
+  // One stable sort of all the records orders them as a sort after every
+  // line would, without its quadratic cost on a long file.
+  for (auto& record : accepted) ScoreList.Append(record);
+  SortNewestFirst(ScoreList);
+  return 0;
+}
+
+int32_t SaveScoreFile() {
+  const std::vector<Text> lines = ScoreFileLines();
+  const int32_t stream = fw_write_file(kPartialScoreFileName);
+  if (stream == 0) return 0;
+  bool saved = WriteLines(stream, lines);
+  fw_close_file(stream);
+  saved = saved && FileHoldsLines(kPartialScoreFileName, lines) &&
+          fw_rename_file(kPartialScoreFileName, kScoreFileName) == 1;
+  if (!saved) fw_delete_file(kPartialScoreFileName);
+  return 0;
+}
+
+}  // namespace scores

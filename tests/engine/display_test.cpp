@@ -1,0 +1,164 @@
+// The display set-up: accepted modes, full screen, the start sentinel, the
+// log, a second set-up and a window that will not open.
+#include <gtest/gtest.h>
+
+#include "engine/engine.h"
+#include "run/run_folder.h"
+
+namespace {
+
+using namespace engine;
+using platform::DisplayMode;
+
+class DisplaySetUp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host_.clock_step_per_read = 1;
+    EngineSettings[5] = 800;
+    EngineSettings[6] = 600;
+    LogStream = fw_write_file(u"Files/Debug.txt");
+    std::filesystem::current_path(folder_.Path("Files/001"));
+  }
+  std::vector<std::string> Log() {
+    fw_close_file(LogStream);
+    LogStream = 0;
+    return folder_.Lines("Files/Debug.txt");
+  }
+  run_test::RunFolder folder_{false};
+  platform::ScriptedHost& host_ = platform::UseScriptedHost();
+};
+
+TEST_F(DisplaySetUp, AcceptsTheThreeShapesOnceEachAndKeepsAListedRequest) {
+  host_.modes = {{640, 480, 32, 60},   {1366, 768, 32, 60}, {1360, 768, 32, 60},
+                 {1280, 1024, 32, 60}, {1024, 768, 16, 60}, {1024, 768, 32, 60},
+                 {1280, 800, 32, 60},  {800, 600, 32, 60}};
+  EngineSettings[5] = 1024;
+  EngineSettings[6] = 768;
+  ApplyGraphicsSettings();
+  ASSERT_EQ(ModeCount, 5);
+  const int32_t widths[] = {640, 1366, 1024, 1280, 800};
+  const int32_t heights[] = {480, 768, 768, 800, 600};
+  for (int32_t i = 1; i <= ModeCount; ++i) {
+    EXPECT_EQ(ModeWidths[i], widths[i - 1]);
+    EXPECT_EQ(ModeHeights[i], heights[i - 1]);
+  }
+  EXPECT_EQ(EngineSettings[4], 3);
+  EXPECT_EQ(EngineSettings[5], 1024);
+  EXPECT_EQ(EngineSettings[6], 768);
+  EXPECT_EQ(host_.window_width, 800);  // the window never takes the request
+  EXPECT_EQ(ChosenModeWidth, 800);
+}
+
+TEST_F(DisplaySetUp, AnUnlistedRequestBecomes800x600) {
+  host_.modes = {{1280, 1024, 32, 60}, {800, 600, 32, 60}};
+  EngineSettings[5] = 1280;
+  EngineSettings[6] = 1024;
+  EngineSettings[3] = 2;
+  ApplyGraphicsSettings();
+  EXPECT_EQ(EngineSettings[5], 800);
+  EXPECT_EQ(EngineSettings[6], 600);
+  EXPECT_EQ(EngineSettings[3], 0);
+}
+
+TEST_F(DisplaySetUp, LogsTheSetUpAndRemovesALeftoverSentinel) {
+  folder_.Write("Files/001/crash.dat", {"old"});
+  folder_.Write("Files/001/003.wav", {});
+  folder_.Write("Files/001/010.wav", {});
+  auto sentinel_during_set_up = std::make_shared<int32_t>(-1);
+  host_.on_present = [sentinel_during_set_up, this](platform::ScriptedHost&, int32_t) {
+    if (*sentinel_during_set_up < 0)
+      *sentinel_during_set_up = folder_.Exists("Files/001/crash.dat");
+  };
+  ApplyGraphicsSettings();
+  EXPECT_EQ(*sentinel_during_set_up, 1);
+  EXPECT_FALSE(folder_.Exists("Files/001/crash.dat"));
+  EXPECT_EQ(CommonObjectsLoaded, 1);
+  EXPECT_EQ(host_.windows_opened, 1);
+  auto log = Log();
+  EXPECT_EQ(run_test::MissingInOrder(log, {"",
+                                           "-=-=-=-=-=-=-=-=-=-=-=-=-=-",
+                                           "Applying Graphical Settings",
+                                           "\tUsing OpenGL Driver",
+                                           "\tResolution : 800x600,0",
+                                           "",
+                                           "Loading : Common Objects",
+                                           "",
+                                           "Switching to Default Folder",
+                                           "",
+                                           "\tDefault Fonts",
+                                           "\tDefault Icons",
+                                           "\tLogos",
+                                           "\tBadgeGet",
+                                           "",
+                                           "Switching to Game Folder",
+                                           "",
+                                           "Loading Sound effects",
+                                           "\tSFX(3)",
+                                           "\tSFX(10)",
+                                           "Sounds loaded",
+                                           "",
+                                           "-=-=-=-=-=-=-=-=-=-=-=-=-=-"}),
+            "");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "\tSFX(1)"), 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "\tChanged Graphics Mode ingame."), 0);
+}
+
+TEST_F(DisplaySetUp, FullScreenTakesTheDeepestModeOrFallsBackToAWindow) {
+  host_.modes = {{800, 600, 16, 60}, {800, 600, 24, 60}};
+  EngineSettings[1] = 1;
+  ApplyGraphicsSettings();
+  EXPECT_EQ(host_.window_depth, 24);
+  EXPECT_TRUE(host_.fullscreen);
+  EXPECT_EQ(NoticeList.Count(), 0);
+
+  host_.modes = {{1024, 768, 32, 60}};
+  // The speed test's frames age the notice away, so it is looked for while
+  // the set-up runs.
+  auto notice_seen = std::make_shared<bool>(false);
+  host_.on_present = [notice_seen](platform::ScriptedHost&, int32_t) {
+    NoticeList.ForEach([&](const std::shared_ptr<ment>& notice) {
+      if (notice->txt == u"Can't set to fullscreen in this resolution." && notice->c == 1) {
+        *notice_seen = true;
+      }
+    });
+  };
+  ApplyGraphicsSettings();
+  EXPECT_FALSE(host_.fullscreen);
+  EXPECT_EQ(EngineSettings[1], 1);
+  EXPECT_TRUE(*notice_seen);
+  auto log = Log();
+  EXPECT_EQ(
+      run_test::MissingInOrder(log, {"\tResolution : 800x600,24", "\tChanged Graphics Mode ingame.",
+                                     "\tResolution : 800x600,0"}),
+      "");
+}
+
+TEST_F(DisplaySetUp, ASecondSetUpReopensTheWindowWithoutTheJingle) {
+  ApplyGraphicsSettings();
+  int32_t presents = host_.Presents();
+  ChannelTable[256] = -5;  // marks the slot so that a second cue would show
+  ApplyGraphicsSettings();
+  EXPECT_EQ(host_.windows_opened, 2);
+  EXPECT_EQ(ChannelTable[256], -5);
+  EXPECT_GT(host_.Presents(), presents);
+  EXPECT_EQ(std::filesystem::current_path(), folder_.Path("Files/001"));
+}
+
+TEST_F(DisplaySetUp, AWindowThatWillNotOpenEndsTheRunWithAFailingCode) {
+  host_.fail_open_window = true;
+  testing::internal::CaptureStderr();
+  int32_t code = 0;
+  try {
+    ApplyGraphicsSettings();
+  } catch (const platform::ProcessEnded& ended) {
+    code = ended.code;
+  }
+  std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(code, 0);
+  EXPECT_NE(errors.find("window could not be opened"), std::string::npos);
+  auto log = folder_.Lines("Files/Debug.txt");
+  ASSERT_FALSE(log.empty());
+  EXPECT_NE(log.back().find("window could not be opened"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+// Reading and writing "Setup.ini", and the audio driver choice.
+#include <gtest/gtest.h>
+
+#include "engine/engine.h"
+#include "run/run_folder.h"
+
+namespace {
+
+using namespace engine;
+
+const std::vector<Text> kLinuxDrivers = {u"OpenAL", u"FreeAudio", u"FreeAudio Multimedia", u"Null"};
+
+void SetDefaults() {
+  EngineSettings[5] = 800;
+  EngineSettings[6] = 600;
+  EngineSettings[11] = EngineSettings[12] = EngineSettings[13] = 50;
+  const int32_t bindings[][2] = {{0, 38},  {3, 37},  {5, 39},  {8, 40},
+                                 {10, 90}, {11, 88}, {12, 67}, {13, 86}};
+  for (const auto& b : bindings) KeyMap[b[0]] = b[1];
+}
+
+int32_t Read(const char16_t* line) {
+  int32_t seen = 0;
+  ReadSetupLine(line, seen);
+  return seen;
+}
+
+TEST(SetupIniReader, NumbersTakeLeadingDigitsAndLoseTheirSign) {
+  Read(u"width = 1024px");
+  EXPECT_EQ(EngineSettings[5], 1024);
+  Read(u"Width=-640");
+  EXPECT_EQ(EngineSettings[5], 640);
+  Read(u"Width=abc");
+  EXPECT_EQ(EngineSettings[5], 0);
+  Read(u"WIDTH=320");
+  Read(u"Width=1280");  // the last line for a key wins
+  EXPECT_EQ(EngineSettings[5], 1280);
+  Read(u"Height = 720");
+  Read(u"Master=-5");
+  Read(u"Sound=400");
+  Read(u"music=7");
+  EXPECT_EQ(EngineSettings[6], 720);
+  EXPECT_EQ(EngineSettings[11], 5);
+  EXPECT_EQ(EngineSettings[12], 400);  // no range test
+  EXPECT_EQ(EngineSettings[13], 7);
+  Read(u"Width=-2147483648");  // no positive twin: stays as read
+  EXPECT_EQ(EngineSettings[5], INT32_MIN);
+}
+
+TEST(SetupIniReader, FlagsAndEngines) {
+  Read(u"Fullscreen = yes");
+  Read(u"Fullscreen = False");
+  EXPECT_EQ(EngineSettings[1], 0);
+  Read(u"Fullscreen = on");
+  EXPECT_EQ(EngineSettings[1], 1);
+  Read(u"Fullscreen = False");  // never clears it
+  EXPECT_EQ(EngineSettings[1], 1);
+  Read(u"GFX Engine = DX9");
+  EXPECT_EQ(EngineSettings[3], 1);
+  Read(u"GFXEngine=dx7");
+  EXPECT_EQ(EngineSettings[3], 2);
+  Read(u"GFX Engine = OpenGL");
+  EXPECT_EQ(EngineSettings[3], 2);
+  Read(u"ESS=0");
+  EXPECT_EQ(EngineSettings[7], 1);
+}
+
+TEST(SetupIniReader, KeyBindingsKeepToTheirRange) {
+  Read(u"Key=0,65");
+  EXPECT_EQ(KeyMap[0], 65);
+  Read(u"Key=-7,65");
+  EXPECT_EQ(KeyMap[7], 65);
+  Read(u"Key=100,66");
+  Read(u"Key=-150,67");
+  EXPECT_EQ(KeyMap[100], 0);
+  Read(u"Key=99,-300");
+  EXPECT_EQ(KeyMap[99], 300);
+  Read(u"KEY = 12");  // no comma: both fields are the whole value
+  EXPECT_EQ(KeyMap[12], 12);
+}
+
+TEST(SetupIniReader, DriverLinesMatchExactlyButAlwaysCount) {
+  AudioDriverNames = kLinuxDrivers;
+  EXPECT_EQ(Read(u"AudioDriver = FreeAudio Multimedia"), 1);
+  EXPECT_EQ(EngineSettings[14], 2);
+  EXPECT_EQ(Read(u"audiodriver=freeaudio"), 1);  // wrong case: seen, no match
+  EXPECT_EQ(EngineSettings[14], 2);
+  EXPECT_EQ(Read(u"; AudioDriver = Null"), 0);
+  EXPECT_EQ(Read(u"[Audio]"), 0);
+  EXPECT_EQ(Read(u""), 0);
+  EXPECT_EQ(EngineSettings[14], 2);
+}
+
+TEST(SetupIniDriverChoice, DefaultPrefersDirectThenFirstOpenAlOrFree) {
+  struct Case {
+    std::vector<Text> names;
+    int32_t chosen;
+  };
+  const Case cases[] = {{kLinuxDrivers, 0},
+                        {{u"Null", u"FreeAudio", u"openal"}, 1},
+                        {{u"FreeAudio", u"DirectSound", u"Null"}, 1},
+                        {{u"DirectSound", u"FreeAudio DirectSound", u"Null"}, 0},
+                        {{u"DirectSound", u"FreeAudio", u"directx"}, 2},
+                        {{u"Null"}, 0}};
+  platform::UseScriptedHost();
+  for (const Case& c : cases) {
+    AudioDriverNames = c.names;
+    EngineSettings[14] = 0;
+    ChooseAndStartAudioDriver(0);
+    EXPECT_EQ(EngineSettings[14], c.chosen);
+  }
+  AudioDriverNames = kLinuxDrivers;
+  EngineSettings[14] = 3;
+  ChooseAndStartAudioDriver(1);  // a driver line was seen: no default
+  EXPECT_EQ(EngineSettings[14], 3);
+  AudioDriverNames.clear();  // an empty list starts nothing and does not fail
+  ChooseAndStartAudioDriver(0);
+}
+
+class SetupIniFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::current_path(folder_.Path("Files/001"));
+    AudioDriverNames = kLinuxDrivers;
+    SetDefaults();
+  }
+  run_test::RunFolder folder_{false};
+};
+
+const std::vector<std::string> kDefaultFile = {"[Graphics]",
+                                               "Fullscreen = False",
+                                               "GFX Engine = OpenGL",
+                                               "Width=800",
+                                               "Height=600",
+                                               "",
+                                               "[Audio]",
+                                               "Master = 50",
+                                               "Sound = 50",
+                                               "Music = 50",
+                                               "AudioDriver = OpenAL",
+                                               "; AudioDriver = OpenAL",
+                                               "; AudioDriver = FreeAudio",
+                                               "; AudioDriver = FreeAudio Multimedia",
+                                               "; AudioDriver = Null",
+                                               "",
+                                               "[Controls]",
+                                               "Key=0,38",
+                                               "Key=3,37",
+                                               "Key=5,39",
+                                               "Key=8,40",
+                                               "Key=10,90",
+                                               "Key=11,88",
+                                               "Key=12,67",
+                                               "Key=13,86"};
+
+TEST_F(SetupIniFile, DefaultsAreWrittenExactlyAndTheWeekFolderStaysCurrent) {
+  WriteSetupIni();
+  EXPECT_EQ(folder_.Lines("Files/Setup.ini"), kDefaultFile);
+  EXPECT_EQ(std::filesystem::current_path(), folder_.Path("Files/001"));
+  EXPECT_FALSE(folder_.Exists("Files/Setup.ini.tmp"));
+  std::string bytes = folder_.Read("Files/Setup.ini");
+  EXPECT_EQ(bytes.substr(0, 12), "[Graphics]\r\n");
+}
+
+TEST_F(SetupIniFile, OptionalLinesAndReadingBackGivesTheSameSettings) {
+  EngineSettings[1] = 1;
+  EngineSettings[3] = 2;
+  EngineSettings[7] = 1;
+  EngineSettings[14] = 2;
+  KeyMap[0] = 0;
+  KeyMap[3] = -4;
+  KeyMap[99] = 321;
+  WriteSetupIni();
+  auto lines = folder_.Lines("Files/Setup.ini");
+  EXPECT_EQ(lines[1], "Fullscreen = True");
+  EXPECT_EQ(lines[2], "Width=800");  // no engine line unless OpenGL
+  EXPECT_EQ(lines[4],
+            "ESS=1 ; This is a slow system, and things must run a wee bit slower for it.  Awww..");
+  EXPECT_EQ(lines[10], "AudioDriver = FreeAudio Multimedia");
+  EXPECT_EQ(lines[17], "Key=5,39");
+  EXPECT_EQ(lines.back(), "Key=99,321");
+
+  int32_t saved[100], keys[101];
+  std::copy(std::begin(EngineSettings), std::end(EngineSettings), saved);
+  std::copy(std::begin(KeyMap), std::end(KeyMap), keys);
+  keys[3] = 0;  // a binding of 0 or below is not written
+  std::fill(std::begin(EngineSettings), std::end(EngineSettings), 0);
+  std::fill(std::begin(KeyMap), std::end(KeyMap), 0);
+  saved[3] = 0;  // only DX9 and DX7 are read back as engines
+  std::filesystem::current_path(folder_.Path("Files"));
+  EXPECT_EQ(ReadSetupIni(), 1);
+  EXPECT_TRUE(std::equal(std::begin(saved), std::end(saved), EngineSettings));
+  EXPECT_TRUE(std::equal(std::begin(keys), std::end(keys), KeyMap));
+}
+
+TEST_F(SetupIniFile, AFailedWriteKeepsThePreviousFile) {
+  folder_.Write("Files/Setup.ini", {"Width=1024"});
+  std::filesystem::create_directory(folder_.Path("Files/Setup.ini.tmp"));
+  WriteSetupIni();
+  EXPECT_EQ(folder_.Lines("Files/Setup.ini"), std::vector<std::string>{"Width=1024"});
+  EXPECT_EQ(std::filesystem::current_path(), folder_.Path("Files/001"));
+}
+
+TEST_F(SetupIniFile, ASetupNameThatCannotBeReadOrReplacedIsLeftAlone) {
+  std::filesystem::create_directory(folder_.Path("Files/Setup.ini"));
+  WriteSetupIni();
+  EXPECT_FALSE(folder_.Exists("Files/Setup.ini.tmp"));
+  std::filesystem::current_path(folder_.Path("Files"));
+  EXPECT_EQ(ReadSetupIni(), 0);
+  EXPECT_EQ(EngineSettings[5], 800);
+}
+
+TEST_F(SetupIniFile, AnEmptyOrMissingFileChangesNothing) {
+  std::filesystem::current_path(folder_.Path("Files"));
+  EXPECT_EQ(ReadSetupIni(), 0);
+  folder_.Write("Files/Setup.ini", {});
+  EXPECT_EQ(ReadSetupIni(), 0);
+  EXPECT_EQ(EngineSettings[5], 800);
+  EXPECT_EQ(KeyMap[10], 90);
+}
+
+}  // namespace
