@@ -115,9 +115,10 @@ Samples Silence(float seconds);
 void MixInto(Samples& into, const Samples& add, size_t at = 0, float gain = 1);
 // Scales to the given peak and fades the last few milliseconds to zero.
 void Finish(Samples& samples, float peak);
-std::string WavBytes(const Samples& mono);
-void SaveWavIfMissing(const Samples& mono, const fs::path& path);
-void SaveOggIfMissing(const Samples& mono, const fs::path& path);
+// Make, level to `peak` and save a sound unless the file exists: as 16-bit
+// mono PCM WAV, or as Ogg Vorbis.
+void SaveWavIfMissing(const fs::path& path, float peak, const std::function<Samples()>& make);
+void SaveOggIfMissing(const fs::path& path, float peak, const std::function<Samples()>& make);
 // A decaying tone with harmonics: `partials` gives the level of harmonic n.
 Samples Tone(float frequency, float seconds, const std::vector<float>& partials, float attack,
              float decay);

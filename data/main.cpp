@@ -17,15 +17,15 @@ int Usage() {
 // Every picture on one page, enlarged where small, to look them over.
 void SaveContactSheet(const data::fs::path& path) {
   using data::Picture;
-  Picture page(1280, 1000, {40, 40, 48, 255});
-  page.Place(data::CellSheet(data::ShapeCells(), 10, 70, {}), 0, 0);
-  page.Place(data::CellSheet(data::FilterCells(), 10, 70, {}), 640, 0);
-  page.Place(data::Scaled(data::IconSheet(), 4), 0, 470);
-  page.Place(data::CellSheet(data::BadgeCells(), 4, 16, {}), 540, 470);
+  Picture page(1280, 1060, {40, 40, 48, 255});
+  page.Place(data::CellSheet(data::ShapeCells(), 10, 80, {}), 0, 0);
+  page.Place(data::CellSheet(data::FilterCells(), 10, 80, {}), 640, 0);
+  page.Place(data::Scaled(data::IconSheet(), 4), 0, 530);
+  page.Place(data::CellSheet(data::BadgeCells(), 4, 16, {}), 540, 530);
   std::vector<Picture> palettes = data::PaletteCells();
   for (size_t i = 0; i < palettes.size(); ++i) {
     page.Place(data::Scaled(palettes[i], 8), 820 + static_cast<int32_t>(i % 3) * 140,
-               470 + static_cast<int32_t>(i / 3) * 140);
+               530 + static_cast<int32_t>(i / 3) * 140);
   }
   data::fs::remove(path);
   data::SavePictureIfMissing(page, path);

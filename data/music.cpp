@@ -103,11 +103,8 @@ std::vector<Samples> Accompaniments() {
 void SaveSet(const std::vector<Samples>& set, const fs::path& folder, const std::string& prefix,
              float peak) {
   for (size_t i = 0; i < set.size(); ++i) {
-    fs::path path = folder / (prefix + std::to_string(i + 1) + ".wav");
-    if (!Missing(path)) continue;
-    Samples samples = set[i];
-    Finish(samples, peak);
-    SaveWavIfMissing(samples, path);
+    SaveWavIfMissing(folder / (prefix + std::to_string(i + 1) + ".wav"), peak,
+                     [&] { return set[i]; });
   }
 }
 

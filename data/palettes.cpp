@@ -1,5 +1,8 @@
 // Palettes/: 16 x 16 images of 8 x 8 cells of 2 x 2 pixels, 64 colours each;
 // a set of fewer colours repeats to fill the grid.
+#include <algorithm>
+#include <cmath>
+
 #include "data.h"
 
 namespace data {
@@ -26,6 +29,34 @@ Hex Ramp(const Hex& stops, int32_t steps) {
   return out;
 }
 
+// Hue in turns, chroma and value 0..1: a plain HSV colour.
+uint32_t HsvHex(float hue, float saturation, float value) {
+  auto channel = [&](float n) {
+    float k = std::fmod(n + hue * 6, 6.0f);
+    return value - value * saturation * std::clamp(std::min(k, 4 - k), 0.0f, 1.0f);
+  };
+  Colour c = {255 * channel(5), 255 * channel(3), 255 * channel(1), 255};
+  return PackArgb(c) & 0xFFFFFF;
+}
+
+// A home console's look: twelve hues at four strengths, eight greys and
+// eight earth and skin tones.
+Hex ConsoleSet() {
+  Hex out;
+  const float strengths[4][2] = {{0.9f, 0.45f}, {0.85f, 0.75f}, {0.6f, 0.98f}, {0.28f, 1.0f}};
+  for (const auto& [saturation, value] : strengths) {
+    for (int32_t hue = 0; hue < 12; ++hue)
+      out.push_back(HsvHex(static_cast<float>(hue) / 12, saturation, value));
+  }
+  Hex greys = Ramp({0x0A0A0A, 0xF8F8F8}, 8);
+  out.insert(out.end(), greys.begin(), greys.end());
+  for (uint32_t earth :
+       {0x3C2414, 0x6A4226, 0x9A6A3C, 0xC89A64, 0xF0C8A0, 0xFFE4C8, 0x5A6E2C, 0x2C4A5A}) {
+    out.push_back(earth);
+  }
+  return out;
+}
+
 Picture PalettePicture(const Hex& colours) {
   Picture picture(16, 16);
   for (int32_t i = 0; i < 64; ++i) {
@@ -42,16 +73,7 @@ struct Palette {
 
 std::vector<Palette> AllPalettes() {
   return {
-      // An 8-bit home console's look: four rows of hues by brightness.
-      {"Console 8-Bit",
-       {0x7C7C7C, 0x0000FC, 0x0000BC, 0x4428BC, 0x940084, 0xA80020, 0xA81000, 0x881400,
-        0x503000, 0x007800, 0x006800, 0x005800, 0x004058, 0x010101, 0xBCBCBC, 0x0078F8,
-        0x0058F8, 0x6844FC, 0xD800CC, 0xE40058, 0xF83800, 0xE45C10, 0xAC7C00, 0x00B800,
-        0x00A800, 0x00A844, 0x008888, 0xF8F8F8, 0x3CBCFC, 0x6888FC, 0x9878F8, 0xF878F8,
-        0xF85898, 0xF87858, 0xFCA044, 0xF8B800, 0xB8F818, 0x58D854, 0x58F898, 0x00E8D8,
-        0x787878, 0xFCFCFC, 0xA4E4FC, 0xB8B8F8, 0xD8B8F8, 0xF8B8F8, 0xF8A4C0, 0xF0D0B0,
-        0xFCE0A8, 0xF8D878, 0xD8F878, 0xB8F8B8, 0xB8F8D8, 0x00FCFC, 0xF8D8F8, 0x2C2C2C,
-        0x3C1C00, 0x5C3C18, 0x8C5C2C, 0xC08850, 0xE8B888, 0x183C5C, 0x2C6088, 0x5890C0}},
+      {"Console 8-Bit", ConsoleSet()},
       {"Handheld Green", {0x0F380F, 0x306230, 0x8BAC0F, 0x9BBC0F}},
       {"Four Colour Computer", {0x010101, 0x55FFFF, 0xFF55FF, 0xFFFFFF}},
       {"Pastels",

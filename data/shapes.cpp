@@ -118,6 +118,24 @@ std::vector<Shape> Creatures() {
                Union({Circle(23, 28, 6), Circle(41, 28, 6), Box(32, 52, 1.5f, 8)})),
       // snail
       Union({Circle(38, 30, 20), Capsule(6, 52, 56, 52, 7), Capsule(10, 50, 8, 34, 3)}),
+      // jellyfish
+      Union({Intersect(Ellipse(32, 28, 26, 22), Box(32, 18, 28, 14)), Capsule(14, 30, 12, 58, 3),
+             Capsule(25, 30, 27, 62, 3), Capsule(39, 30, 37, 62, 3), Capsule(50, 30, 52, 58, 3)}),
+      // snake
+      Union({Capsule(10, 52, 52, 52, 6), Capsule(52, 52, 52, 34, 6), Capsule(52, 34, 14, 34, 6),
+             Capsule(14, 34, 14, 16, 6), Ellipse(22, 12, 11, 8)}),
+      // rabbit
+      Union({Ellipse(32, 46, 18, 16), Circle(32, 26, 12), Capsule(26, 18, 22, 2, 4.5f),
+             Capsule(38, 18, 42, 2, 4.5f)}),
+      // eye monster
+      Union({Circle(32, 28, 20), Capsule(18, 40, 10, 60, 3.5f), Capsule(32, 44, 32, 62, 3.5f),
+             Capsule(46, 40, 54, 60, 3.5f), Capsule(14, 22, 2, 12, 3), Capsule(50, 22, 62, 12, 3)}),
+      // dragon head-on: wings, horns and a tail
+      Union({Ellipse(32, 36, 10, 16), Circle(32, 16, 8), Polygon({{26, 12}, {20, 0}, {30, 9}}),
+             Polygon({{38, 12}, {44, 0}, {34, 9}}),
+             Polygon({{26, 30}, {2, 14}, {6, 34}, {2, 46}, {26, 42}}),
+             Polygon({{38, 30}, {62, 14}, {58, 34}, {62, 46}, {38, 42}}),
+             Capsule(32, 50, 40, 62, 3)}),
   };
 }
 
@@ -180,6 +198,21 @@ std::vector<Shape> ShipsAndItems() {
       Union({Box(32, 42, 27, 16, 2), Intersect(Ellipse(32, 28, 27, 16), Box(32, 20, 27, 10))}),
       // hammer
       Union({Box(32, 14, 22, 9, 2), Box(32, 42, 5, 22, 2)}),
+      // crown
+      Union({Polygon({{6, 52}, {6, 16}, {19, 32}, {32, 10}, {45, 32}, {58, 16}, {58, 52}}),
+             Circle(6, 14, 4), Circle(32, 8, 4), Circle(58, 14, 4)}),
+      // axe
+      Union({Box(30, 34, 3.5f, 28, 1.5f), Intersect(Circle(46, 18, 18), Box(46, 18, 14, 16))}),
+      // helmet
+      Subtract(Union({Intersect(Circle(32, 36, 27), Box(32, 26, 30, 22)), Box(32, 50, 27, 10, 3)}),
+               Box(32, 40, 14, 4, 1)),
+      // submarine
+      Union({Capsule(10, 38, 54, 38, 13), Box(30, 20, 8, 8, 2), Capsule(34, 12, 34, 4, 1.5f),
+             Polygon({{2, 26}, {8, 38}, {2, 50}})}),
+      // castle tower
+      Subtract(Union({Box(32, 40, 18, 22), Box(32, 12, 22, 8)}),
+               Union({Box(19, 5, 3, 4), Box(32, 5, 3, 4), Box(45, 5, 3, 4),
+                      Intersect(Circle(32, 56, 7), Box(32, 60, 7, 9))})),
   };
 }
 

@@ -30,7 +30,6 @@ Samples Jingle() {
     MixInto(song, Bell(Semitones(c5, step), kJingleSeconds - 0.5f), chord_at, 0.5f);
   }
   song.resize(static_cast<size_t>(kJingleSeconds * kSampleRate));
-  Finish(song, 0.8f);
   return song;
 }
 
@@ -67,7 +66,7 @@ Samples Select() {
 }  // namespace
 
 void MakeSounds(const fs::path& common, const fs::path& week) {
-  if (Missing(common / "open.ogg")) SaveOggIfMissing(Jingle(), common / "open.ogg");
+  SaveOggIfMissing(common / "open.ogg", 0.8f, Jingle);
 
   struct Effect {
     const char* file;
@@ -83,13 +82,7 @@ void MakeSounds(const fs::path& common, const fs::path& week) {
       {"007.wav", Select},
       {"008.wav", [] { return Sweep(110, 100, 0.35f, Wave::kSquare, 0.3f); }},  // refusal
   };
-  for (const Effect& effect : effects) {
-    fs::path path = week / effect.file;
-    if (!Missing(path)) continue;
-    Samples samples = effect.make();
-    Finish(samples, 0.7f);
-    SaveWavIfMissing(samples, path);
-  }
+  for (const Effect& effect : effects) SaveWavIfMissing(week / effect.file, 0.7f, effect.make);
 }
 
 }  // namespace data

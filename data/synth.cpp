@@ -169,8 +169,6 @@ std::string OggVorbisBytes(const Samples& mono) {
   return out;
 }
 
-}  // namespace
-
 std::string WavBytes(const Samples& mono) {
   const uint32_t data_size = static_cast<uint32_t>(mono.size() * 2);
   std::string out;
@@ -190,12 +188,22 @@ std::string WavBytes(const Samples& mono) {
   return out;
 }
 
-void SaveWavIfMissing(const Samples& mono, const fs::path& path) {
-  if (Missing(path)) WriteNewFile(path, WavBytes(mono));
+void SaveSoundIfMissing(const fs::path& path, float peak, const std::function<Samples()>& make,
+                        std::string (*encode)(const Samples&)) {
+  if (!Missing(path)) return;  // and spare the synthesis
+  Samples samples = make();
+  Finish(samples, peak);
+  WriteNewFile(path, encode(samples));
 }
 
-void SaveOggIfMissing(const Samples& mono, const fs::path& path) {
-  if (Missing(path)) WriteNewFile(path, OggVorbisBytes(mono));
+}  // namespace
+
+void SaveWavIfMissing(const fs::path& path, float peak, const std::function<Samples()>& make) {
+  SaveSoundIfMissing(path, peak, make, WavBytes);
+}
+
+void SaveOggIfMissing(const fs::path& path, float peak, const std::function<Samples()>& make) {
+  SaveSoundIfMissing(path, peak, make, OggVorbisBytes);
 }
 
 }  // namespace data

@@ -335,12 +335,14 @@ struct Texture {
   int32_t width, height;
 };
 
+#if !defined(__SSE2__)
 [[gnu::always_inline]] inline uint32_t Lerp(uint32_t a, uint32_t b,
                                             uint32_t f) {  // f 0..256, rounded
   uint32_t rb = (a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f + 0x800080u;
   uint32_t ag = ((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f + 0x800080u;
   return ((rb >> 8) & 0xFF00FFu) | (ag & 0xFF00FF00u);
 }
+#endif
 
 // Fixed point 16.16 texel coordinates.
 [[gnu::always_inline]] inline uint32_t SampleNearest(const Texture& t, int32_t u, int32_t v) {
@@ -361,7 +363,23 @@ template <bool SkipClear>
   const uint32_t* rb = t.pixels + size_t(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
   uint32_t p00 = ra[xa], p01 = ra[xb], p10 = rb[xa], p11 = rb[xb];
   if (SkipClear && ((p00 | p01 | p10 | p11) >> 24) == 0) return 0;
-  return Lerp(Lerp(p00, p01, fx), Lerp(p10, p11, fx), fy);
+#if defined(__SSE2__)
+  // Columns first, then across: the same rounding steps as the scalar code.
+  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+  __m128i top = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(uint64_t(p01) << 32 | p00)), zero);
+  __m128i bottom = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(uint64_t(p11) << 32 | p10)), zero);
+  __m128i column = _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(int16_t(256 - fy))),
+                                 _mm_mullo_epi16(bottom, _mm_set1_epi16(int16_t(fy))));
+  column = _mm_srli_epi16(_mm_add_epi16(column, half), 8);
+  __m128i across = _mm_mullo_epi16(
+      column, _mm_set_epi16(int16_t(fx), int16_t(fx), int16_t(fx), int16_t(fx), int16_t(256 - fx),
+                            int16_t(256 - fx), int16_t(256 - fx), int16_t(256 - fx)));
+  across = _mm_add_epi16(across, _mm_srli_si128(across, 8));
+  across = _mm_srli_epi16(_mm_add_epi16(across, half), 8);
+  return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(across, zero)));
+#else
+  return Lerp(Lerp(p00, p10, fy), Lerp(p01, p11, fy), fx);
+#endif
 }
 
 template <int Mode, bool Colored>
@@ -379,12 +397,60 @@ int32_t ToFixed(double value) {
 template <int Mode, bool Colored, bool Filtered>
 void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, double du,
                  double dv, const Texture t, const Paint paint) {
-  int32_t fu = ToFixed(u), fv = ToFixed(v), step_u = ToFixed(du), step_v = ToFixed(dv);
+  // Unsigned steps: the one step taken past the last pixel may wrap harmlessly.
+  uint32_t fu = uint32_t(ToFixed(u)), fv = uint32_t(ToFixed(v));
+  uint32_t step_u = uint32_t(ToFixed(du)), step_v = uint32_t(ToFixed(dv));
   for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
+    int32_t su = int32_t(fu), sv = int32_t(fv);
     uint32_t texel =
-        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, fu, fv) : SampleNearest(t, fu, fv);
+        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, su, sv) : SampleNearest(t, su, sv);
     BlendTexel<Mode, Colored>(row[i], texel, paint);
   }
+}
+
+#if defined(__SSE2__)
+// Rounded x / 255 in each 16-bit lane, x up to 255 * 255.
+inline __m128i Div255Lanes(__m128i x) {
+  x = _mm_add_epi16(x, _mm_set1_epi16(128));
+  return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+}
+
+// Alpha-blends two pixels widened to 16-bit lanes; the same arithmetic as
+// BlendTexel, so both give identical pixels.
+template <bool Colored>
+inline __m128i BlendTwo(__m128i s, __m128i d, __m128i color, __m128i alpha, bool scaled) {
+  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+  if (scaled) a = Div255Lanes(_mm_mullo_epi16(a, alpha));
+  if constexpr (Colored) s = Div255Lanes(_mm_mullo_epi16(s, color));
+  __m128i keep = _mm_sub_epi16(_mm_set1_epi16(255), a);
+  return Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, keep)));
+}
+#endif
+
+// Alpha blending of a row of texels, four at a time where the CPU allows.
+template <bool Colored>
+void BlendAlphaRow(uint32_t* dst, const uint32_t* src, int32_t n, const Paint paint) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128(), alpha_bits = _mm_set1_epi32(int32_t(0xFF000000u));
+  const __m128i color = _mm_set_epi16(255, paint.red, paint.green, paint.blue, 255, paint.red,
+                                      paint.green, paint.blue);
+  const __m128i alpha = _mm_set1_epi16(int16_t(paint.alpha));
+  const bool scaled = paint.alpha != 255;
+  for (; i + 4 <= n; i += 4) {
+    __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_bits), zero);
+    if (_mm_movemask_epi8(clear) == 0xFFFF) continue;
+    __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i lo = BlendTwo<Colored>(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), color,
+                                   alpha, scaled);
+    __m128i hi = BlendTwo<Colored>(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), color,
+                                   alpha, scaled);
+    __m128i out = _mm_or_si128(_mm_packus_epi16(lo, hi), alpha_bits);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+  }
+#endif
+  for (; i < n; ++i) BlendTexel<kAlpha, Colored>(dst[i], src[i], paint);
 }
 
 // The unscaled, unrotated, whole-pixel case: texels map one to one.
@@ -396,7 +462,8 @@ void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& 
   int32_t y0 = std::max(box.y0, -top), y1 = std::min(box.y1, buffer.height - top);
   if (x0 >= x1 || y0 >= y1) return;
   bool straight_copy = box.opaque && !Colored &&
-                       (Mode == kSolid || Mode == kMask || (Mode == kAlpha && paint.alpha == 255));
+                       (Mode == kSolid || (Mode == kMask && paint.alpha >= 128) ||
+                        (Mode == kAlpha && paint.alpha == 255));
   for (int32_t ty = y0; ty < y1; ++ty) {
     const uint32_t* src = t.pixels + size_t(ty) * t.width;
     uint32_t* dst = &buffer.pixels[size_t(ty + top) * buffer.width + left];
@@ -404,15 +471,19 @@ void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& 
       std::memcpy(dst + x0, src + x0, size_t(x1 - x0) * 4);
       continue;
     }
-    for (int32_t tx = x0; tx < x1; ++tx) BlendTexel<Mode, Colored>(dst[tx], src[tx], paint);
+    if constexpr (Mode == kAlpha) {
+      BlendAlphaRow<Colored>(dst + x0, src + x0, x1 - x0, paint);
+    } else {
+      for (int32_t tx = x0; tx < x1; ++tx) BlendTexel<Mode, Colored>(dst[tx], src[tx], paint);
+    }
   }
   MarkDirty(left + x0, top + y0, left + x1, top + y1);
 }
 
 // Beyond this a whole-pixel corner no longer fits the integer pixel loops.
-constexpr float kFarAway = 1e9f;
+constexpr double kFarAway = 1e9;
 
-bool WholePixel(float value) { return std::isfinite(value) && value == std::floor(value); }
+bool WholePixel(double value) { return std::isfinite(value) && value == std::floor(value); }
 
 }  // namespace
 
@@ -449,13 +520,17 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float
     box.x0 = 0, box.y0 = 0, box.x1 = pixmap.width, box.y1 = pixmap.height;
   }
   Texture texture{pixmap.pixels.data(), pixmap.width, pixmap.height};
-  float left = x - hx, top = y - hy;
-  if (state.ix == 1.0f && state.jy == 1.0f && AxisAligned() && WholePixel(left) &&
-      WholePixel(top) && std::abs(left) < kFarAway && std::abs(top) < kFarAway) {
+  // Unscaled and unturned, nearest sampling is a one-to-one copy from the
+  // pixel whose centre falls on the frame's first texel; so is filtering
+  // when the corner lies on whole pixels.
+  double left = double(x) - hx, top = double(y) - hy;
+  bool identity = state.ix == 1.0f && state.jy == 1.0f && AxisAligned();
+  bool aligned = !filtered || (WholePixel(left) && WholePixel(top));
+  if (identity && aligned && std::abs(left) < kFarAway && std::abs(top) < kFarAway) {
+    int32_t at_x = int32_t(-std::floor(0.5 - left)), at_y = int32_t(-std::floor(0.5 - top));
     WithMode(paint.mode, [&]<int Mode>() {
-      if (paint.white)
-        return CopyBlock<Mode, false>(texture, int32_t(left), int32_t(top), box, paint);
-      CopyBlock<Mode, true>(texture, int32_t(left), int32_t(top), box, paint);
+      if (paint.white) return CopyBlock<Mode, false>(texture, at_x, at_y, box, paint);
+      CopyBlock<Mode, true>(texture, at_x, at_y, box, paint);
     });
     return;
   }

@@ -197,3 +197,83 @@ TEST(ImageLoad, FilesKeepTheirBytesAndBadOnesGiveNone) {
 }
 
 }  // namespace
+
+namespace {
+
+// Draws everywhere, at every angle, scale and mode, across the buffer's
+// edges: under the sanitizers any read or write out of bounds shows here.
+TEST(ImageDraw, DrawsAcrossEdgesAtAnyAngleStayInBounds) {
+  int32_t images[] = {ImageOf({{0xFF112233u, 0x80FFFFFFu}, {0x00000000u, 0xFFFFFFFFu}}, 0),
+                      ImageOf({{0xFF112233u, 0x80FFFFFFu}, {0x00000000u, 0xFFFFFFFFu}}, 2)};
+  fw_set_auto_mid_handle(1);
+  int32_t big = fw_create_image(64, 48, 1, 3);
+  fw_write_pixel(fw_lock_image(big), 63, 47, 0xFFFFFFFFu);
+  uint32_t seed = 12345;
+  auto next = [&](float range) {
+    seed = seed * 1103515245u + 12345u;
+    return float(seed >> 8) / float(1 << 24) * range;
+  };
+  for (int i = 0; i < 400; ++i) {
+    fw_set_blend(1 + i % 5);
+    fw_set_alpha(next(1.2f));
+    fw_set_rotation(next(720) - 360);
+    fw_set_scale(next(6) - 3, next(6) - 3);
+    fw_set_color(int32_t(next(255)), 255, int32_t(next(255)));
+    float x = next(900) - 50, y = next(700) - 50;
+    fw_draw_image(images[i % 2], x, y);
+    fw_draw_image(big, x, y);
+    fw_draw_rect(x, y, next(100) - 50, next(100) - 50);
+    fw_draw_line(x, y, next(1000) - 100, next(800) - 100, i % 2);
+    fw_plot(x, y);
+    fw_draw_text(u"Edge", x, y);
+  }
+  for (float scale : {1e-7f, 1e7f, 0.0f, -1e7f}) {
+    fw_set_scale(scale, scale);
+    fw_set_rotation(10);
+    fw_draw_image(images[1], 400, 300);
+    fw_draw_rect(400, 300, 3, 3);
+  }
+  auto& buffer = platform::TheBackBuffer();
+  for (uint32_t p : buffer.pixels) ASSERT_EQ(p >> 24, 0xFFu);  // still opaque everywhere
+}
+
+}  // namespace
+
+namespace {
+
+// The one-to-one copy has loops of its own; a turn of 360 degrees takes the
+// general path to the same texels, so both must paint the same pixels.
+TEST(ImageDraw, OneToOneCopyAgreesWithTheGeneralPath) {
+  std::vector<std::vector<uint32_t>> rows(5, std::vector<uint32_t>(37));
+  uint32_t seed = 99;
+  for (auto& row : rows) {
+    for (uint32_t& p : row) p = seed = seed * 1664525u + 1013904223u;
+  }
+  rows[0][3] = 0x00FFFFFFu, rows[1][5] = 0xFF123456u;
+  int32_t image = ImageOf(rows, 0);
+  for (int32_t mode : {1, 2, 3, 4, 5}) {
+    for (float alpha : {1.0f, 0.7f, 0.4f}) {
+      for (int32_t green : {255, 90}) {
+        fw_set_cls_color(40, 80, 120);
+        fw_cls();
+        fw_set_blend(mode);
+        fw_set_alpha(alpha);
+        fw_set_color(255, green, 255);
+        fw_set_rotation(0);
+        fw_draw_image(image, 10, 10);
+        fw_draw_image(image, 60.25f, 9.75f);  // nearest sampling copies off whole pixels too
+        fw_set_rotation(360);
+        fw_draw_image(image, 10, 100);
+        fw_draw_image(image, 60.25f, 99.75f);
+        for (int y = 0; y < 6; ++y) {
+          for (int x = 0; x < 90; ++x) {
+            ASSERT_EQ(Pixel(10 + x, 9 + y), Pixel(10 + x, 99 + y))
+                << "mode " << mode << " alpha " << alpha << " at " << x << "," << y;
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -259,3 +259,21 @@ TEST(SdlKeyTable, LayoutAndNumLockRefineTheCode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SdlHostWithoutWindow, NeedsNoDisplayForCursorEventsOrMapping) {
+  platform::SdlHost host;
+  host.ShowCursor(false);
+  std::vector<InputEvent> events;
+  host.PumpEvents(events);
+  float x = 0, y = 0;
+  host.WindowToVirtual(10, 20, 800, 600, x, y);
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(x, 10.0f);
+  EXPECT_EQ(y, 20.0f);
+  EXPECT_FALSE(host.WindowOpen());
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+}
+
+}  // namespace
