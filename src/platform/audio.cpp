@@ -86,8 +86,10 @@ Registry MakeRegistry() {
   return registry;
 }
 
+// Never destroyed: at exit the host may already be gone, and a driver must
+// not close its device through it then.
 Registry& TheRegistry() {
-  static Registry registry = MakeRegistry();
+  static Registry& registry = *new Registry(MakeRegistry());
   return registry;
 }
 
