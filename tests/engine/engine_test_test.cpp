@@ -63,7 +63,11 @@ class EngineTestTest : public ::testing::Test {
 };
 
 TEST_F(EngineTestTest, AMachineHoldingTheTargetThroughoutGetsTwoFifthsOfTheLastStep) {
+  // The options panel opened during the measure changes no step's frames.
+  stage_.host().QueueAtFrame(start_ + kIntroFrames + 3, engine_stage::KeyDown(9));
+  stage_.host().QueueAtFrame(start_ + kIntroFrames + 4, engine_stage::KeyUp(9));
   engine::RunEngineTest(60, 2);
+  EXPECT_EQ(engine::OptionsOpen, 1);
   EXPECT_EQ(FramesShown(), kIntroFrames + 40 * kFramesPerStep);
   EXPECT_EQ(Limits(), (std::vector<int32_t>{8000, 8000, 4000}));
   EXPECT_EQ(engine::FrameRateTarget, 60);
