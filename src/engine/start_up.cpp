@@ -75,7 +75,7 @@ void LogRequestedResolution() {
   LogLines({u"\tSetup Loaded", u"", u"Grabbing Previous Scores", u""});
 }
 
-// Polls without sleeping, as the loading screen has always done; the signed
+// Polls without sleeping so that the loading screen ends on time; the signed
 // difference keeps the test right across the clock's wrap.
 void HoldUntil(int32_t deadline) {
   while (wrap_sub(NowMillis(), deadline) < 0) {

@@ -1,5 +1,5 @@
 // The display set-up: accepted modes, full screen, the start sentinel, the
-// log, a second set-up and a window that will not open.
+// log and a second set-up.
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
@@ -142,23 +142,6 @@ TEST_F(DisplaySetUp, ASecondSetUpReopensTheWindowWithoutTheJingle) {
   EXPECT_EQ(ChannelTable[256], -5);
   EXPECT_GT(host_.Presents(), presents);
   EXPECT_EQ(std::filesystem::current_path(), folder_.Path("Files/001"));
-}
-
-TEST_F(DisplaySetUp, AWindowThatWillNotOpenEndsTheRunWithAFailingCode) {
-  host_.fail_open_window = true;
-  testing::internal::CaptureStderr();
-  int32_t code = 0;
-  try {
-    ApplyGraphicsSettings();
-  } catch (const platform::ProcessEnded& ended) {
-    code = ended.code;
-  }
-  std::string errors = testing::internal::GetCapturedStderr();
-  EXPECT_NE(code, 0);
-  EXPECT_NE(errors.find("window could not be opened"), std::string::npos);
-  auto log = folder_.Lines("Files/Debug.txt");
-  ASSERT_FALSE(log.empty());
-  EXPECT_NE(log.back().find("window could not be opened"), std::string::npos);
 }
 
 }  // namespace

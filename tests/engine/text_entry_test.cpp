@@ -9,7 +9,13 @@ using platform::InputEvent;
 
 class TextEntry : public ::testing::Test {
  protected:
-  void SetUp() override { host_ = &platform::UseScriptedHost(); }
+  void SetUp() override {
+    host_ = &platform::UseScriptedHost();
+    host_->Queue(InputEvent{InputEvent::kMouseUp, 1});
+    fw_flush_keys();
+    BackspaceRepeat = 0;
+    PlayerName = u"Player";
+  }
 
   void Key(int32_t code, bool down) {
     host_->Queue(InputEvent{down ? InputEvent::kKeyDown : InputEvent::kKeyUp, code});

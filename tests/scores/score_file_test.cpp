@@ -24,6 +24,9 @@ class ScoreFile : public ::testing::Test {
     folder_ = pattern;
     fs::current_path(folder_);
     scores::BuildDefaultScrambleKey();
+    scores::ScoreList.Clear();
+    scores::OnlineName = scores::OnlinePassword = u"";
+    engine::PlayerName = u"Player";
   }
   void TearDown() override {
     fs::current_path(fs::temp_directory_path());
