@@ -246,7 +246,9 @@ int32_t fw_write_line(int32_t stream, const Text& text) {
   if (!open) return 0;
   std::string bytes = platform::ToBytes(text);
   bytes += "\r\n";
-  return open->Write(bytes.data(), bytes.size()) ? 1 : 0;
+  // Text files are line-buffered: a log must reach the disk line by line, or a
+  // crash would lose all of it.
+  return open->Write(bytes.data(), bytes.size()) && open->Flush() ? 1 : 0;
 }
 
 int32_t fw_stream_eof(int32_t stream) {

@@ -91,6 +91,13 @@ TEST_F(Files, WriterKeepsLowBytesEndsWithCrLfAndIntsAreLittleEndian) {
   fw_close_file(stream);
 }
 
+TEST_F(Files, EachWrittenLineIsOnDiskBeforeTheStreamCloses) {
+  int32_t log = fw_write_file(u"log.txt");
+  fw_write_line(log, u"Loading");
+  EXPECT_EQ(ReadBytes("log.txt"), "Loading\r\n");
+  fw_close_file(log);
+}
+
 TEST_F(Files, WriteFileReplacesAndExistsEvenWhenEmpty) {
   WriteBytes("old.txt", "old contents");
   fw_close_file(fw_write_file(u"old.txt"));

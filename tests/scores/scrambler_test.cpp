@@ -3,16 +3,6 @@
 #include "engine/engine.h"
 #include "scores/scores.h"
 
-// The title texts live with start-up. When it is not linked, these weak
-// aliases stand in; when it is, its own definitions win, and the stand-ins
-// stay separate objects so nothing is built or destroyed twice.
-extern "C" const Text quill_fallback_title_name = u"Quill Retro";
-extern "C" const Text quill_fallback_title_sub_name = u"Sprite Tool";
-namespace engine {
-extern const Text TitleName __attribute__((weak, alias("quill_fallback_title_name")));
-extern const Text TitleSubName __attribute__((weak, alias("quill_fallback_title_sub_name")));
-}  // namespace engine
-
 using scores::ScrambleText;
 using scores::UnscrambleText;
 
