@@ -99,18 +99,6 @@ bool WriteLines(int32_t stream, const std::vector<Text>& lines) {
   return written;
 }
 
-// Writes are buffered until the file is closed, so a full disk shows only
-// in what the file holds afterwards.
-bool FileHoldsLines(const Text& path, const std::vector<Text>& lines) {
-  const int32_t stream = fw_read_file(path);
-  if (stream == 0) return false;
-  bool same = true;
-  for (const Text& line : lines) same = same && fw_read_line(stream) == line;
-  same = same && fw_stream_eof(stream);
-  fw_close_file(stream);
-  return same;
-}
-
 }  // namespace
 
 int32_t Scores::Compare(const platform::Object& other) const {
@@ -135,8 +123,9 @@ int32_t LoadScoreFile() {
   fw_close_file(stream);
 
   if (!accepted.empty()) engine::PlayerName = accepted.front()->Name;
-  // One stable sort of all the records orders them as a sort after every
-  // line would, without its quadratic cost on a long file.
+  // One stable sort at the end gives the order a sort after every line
+  // would, for timestamps within 2^31 of each other, without its quadratic
+  // cost on a long file.
   for (auto& record : accepted) ScoreList.Append(record);
   SortNewestFirst(ScoreList);
   return 0;
@@ -148,8 +137,7 @@ int32_t SaveScoreFile() {
   if (stream == 0) return 0;
   bool saved = WriteLines(stream, lines);
   fw_close_file(stream);
-  saved = saved && FileHoldsLines(kPartialScoreFileName, lines) &&
-          fw_rename_file(kPartialScoreFileName, kScoreFileName) == 1;
+  saved = saved && fw_rename_file(kPartialScoreFileName, kScoreFileName) == 1;
   if (!saved) fw_delete_file(kPartialScoreFileName);
   return 0;
 }

@@ -255,6 +255,13 @@ TEST_F(ScoreFile, AFailedSaveLeavesThePreviousFileIntact) {
   EXPECT_EQ(FileBytes(), before);
   fs::remove("nuscores.dat.partial");
 
+  if (fs::exists("/dev/full")) {  // every write fails: a full disk
+    fs::create_symlink("/dev/full", "nuscores.dat.partial");
+    scores::SaveScoreFile();
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_FALSE(fs::exists(fs::symlink_status("nuscores.dat.partial")));
+  }
+
   fs::remove("nuscores.dat");
   fs::create_directories("nuscores.dat/inside");  // the finished file cannot replace it
   scores::SaveScoreFile();
