@@ -141,10 +141,17 @@ std::vector<Text> fw_audio_driver_names() {
 
 int32_t fw_audio_driver_exists(const Text& name) { return FindDriver(name) ? 1 : 0; }
 
-int32_t fw_set_audio_driver(const Text& name) {
+namespace platform {
+void ShutDownAudio() {
   Registry& registry = TheRegistry();
   registry.current->Shutdown();
   registry.current = MakeNullDriver();
+}
+}  // namespace platform
+
+int32_t fw_set_audio_driver(const Text& name) {
+  platform::ShutDownAudio();
+  Registry& registry = TheRegistry();
   const DriverEntry* entry = FindDriver(name);
   if (!entry) return 0;
   std::unique_ptr<Driver> driver = entry->make();

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform.h"
+#include "internal.h"
 
 int32_t rt_millisecs() { return static_cast<int32_t>(platform::CurrentHost().Millisecs()); }
 
@@ -42,6 +42,7 @@ Text fw_current_time() {
 }
 
 void rt_end(int32_t exit_code) {
+  platform::ShutDownAudio();
   platform::CurrentHost().EndProcess(exit_code);
   std::abort();  // hosts never return from EndProcess
 }

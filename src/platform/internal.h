@@ -23,6 +23,10 @@ void ResizeBackBuffer(int32_t width, int32_t height);
 // Takes the host's pending events into the input state (input.cpp). Every
 // key and mouse query calls it first.
 void PumpInput();
+// Closes the current audio driver's output and leaves the silent one current
+// (audio.cpp); the process end calls it so that no device is left open.
+void ShutDownAudio();
+
 // The virtual resolution the mouse is mapped into (window.cpp).
 void VirtualResolution(int32_t& width, int32_t& height);
 // Notes that the window was asked to close (window.cpp); input.cpp calls it
