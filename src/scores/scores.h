@@ -54,10 +54,14 @@ int32_t BuildDefaultScrambleKey();
 // Score list panels
 // ---------------------------------------------------------------------------
 
+extern int32_t ScoreGraphScroll;
+extern int32_t ScorePanelSelection;
+extern std::shared_ptr<Scores> ScorePanelHighlight;
+
 int32_t DrawScoreListPanel(int32_t x, int32_t w, int32_t mode, int32_t level, int32_t flags,
                            int32_t draw);
-int32_t DrawSecondScoreListPanel(int32_t x, int32_t w, int32_t mode, int32_t level,
-                                 int32_t flags, int32_t draw);
+int32_t DrawSecondScoreListPanel(int32_t x, int32_t w, int32_t mode, int32_t level, int32_t flags,
+                                 int32_t draw);
 
 // ---------------------------------------------------------------------------
 // HTTP client and online requests
@@ -78,6 +82,9 @@ class Thttp : public platform::Object {
   static Text UrlEncode(const Text& text);
   static Text UrlDecode(const Text& text);
 };
+
+// The score server's host name.
+extern const Text ScoreServerHost;
 
 Text UploadOnlineScore(const Text& input);
 Text LoginOnlineBoard(const Text& input);
