@@ -24,7 +24,9 @@ constexpr int32_t kPartChannels = 5;
 
 enum Part { kDrums = 0, kChords = 1, kBass = 2, kMelody = 3, kAccompany = 4 };
 enum Phase { kBeforeLastLetter = 0, kFirstHalfOfLastLetter = 1, kSecondHalfOfLastLetter = 2 };
-enum LeadIn { kWholeLastLetter = 1, kSecondHalfOnly = 2 };
+// Lead-in kind 1 comes in for the whole last chord letter, kind 2 for its
+// second half only.
+constexpr int32_t kLeadInWholeLastLetter = 1;
 
 // How each part channel plays its notes.
 struct PartChannel {
@@ -41,8 +43,8 @@ const PartChannel kPartChannelTable[kPartChannels] = {
 
 int32_t Length(const Text& text) { return static_cast<int32_t>(text.size()); }
 
-// Every choice of a bar or section derives from the song seed and the
-// position reached before the bar change.
+// Every seeding derives from the song seed and the song's position: the bar
+// within the section and the bars played.
 int32_t PositionSeed(int32_t salt) {
   return wrap_add(wrap_add(wrap_mul(SongSeed, 1024), wrap_add(SongSectionBar, SongBarCount)), salt);
 }
@@ -164,8 +166,9 @@ SectionPosition CurrentPosition() {
 bool Rests(int32_t c, Phase phase) {
   if (MusicChannelRest[c] != 1) return false;
   if (MusicChannelNextRest[c] != 0) return true;
-  bool leads_in = phase == kSecondHalfOfLastLetter ||
-                  (phase == kFirstHalfOfLastLetter && MusicChannelLeadIn[c] == kWholeLastLetter);
+  bool leads_in =
+      phase == kSecondHalfOfLastLetter ||
+      (phase == kFirstHalfOfLastLetter && MusicChannelLeadIn[c] == kLeadInWholeLastLetter);
   return !leads_in;
 }
 
