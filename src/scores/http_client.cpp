@@ -9,8 +9,8 @@ namespace {
 constexpr int32_t kHttpPort = 80;
 const Text kLineFeed = u"\n";
 
-// The score board's replies are short texts; a server that never stops
-// sending must not exhaust memory, so reading stops past this length.
+// The score board's replies are short texts; a server that sends lines
+// without end must not exhaust memory, so reading stops past this length.
 constexpr size_t kLongestReply = size_t(1) << 22;
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -43,8 +43,8 @@ Text RequestHead(const Text& method, const Text& url, const Thttp& http) {
          u"User-Agent: " + http.agent + kLineFeed;
 }
 
-// Lines are joined by LF, CR LF and LF ends alike; the LF after the last line
-// is dropped.
+// The reply's lines joined by LF (CR LF and LF ends read alike), without an
+// LF after the last.
 Text ReadReply(int32_t stream) {
   Text reply;
   while (fw_stream_eof(stream) == 0 && reply.size() <= kLongestReply)
