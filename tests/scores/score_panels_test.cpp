@@ -189,6 +189,21 @@ TEST_F(ScorePanel, TheDetailBoxShowsTheWholeNameAndThePlainScore) {
   });
 }
 
+TEST_F(ScorePanel, TheDetailBoxShowsEarnedBadgesOnlyInTheirPlaces) {
+  fw_set_virtual_resolution(800, 900);
+  engine::VirtualHeight = 900;
+  auto record = Record(1);
+  record->Badges = 0b101;  // badges 1 and 3
+  scores::ScoreList.Append(record);
+  scores::ScorePanelSelection = 1;
+  const int32_t x = 0, badges_top = 900 - 639;
+  scores::DrawScoreListPanel(x, 700, kMode, kLevel, kFlags, 1);
+  EXPECT_EQ(Pixel(x + 12, badges_top + 1), 0xFFFFFFu);
+  EXPECT_EQ(Pixel(x + 32, badges_top + 1), 0x999999u);  // the box: white at 0.6
+  EXPECT_EQ(Pixel(x + 52, badges_top + 1), 0xFFFFFFu);
+  EXPECT_EQ(Pixel(x + 18, badges_top + 1), 0x999999u);  // a badge is 16 x 0.28 wide
+}
+
 TEST_F(ScorePanel, TheMouseHighlightsAndButtonOneSelectsColumnsAndRows) {
   auto newest = Record(5, u"newest");
   auto older = Record(9, u"older");
