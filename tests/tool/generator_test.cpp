@@ -9,6 +9,7 @@
 
 #include "engine/engine.h"
 #include "tool/tool.h"
+#include "tool/tool_stage.h"
 
 namespace {
 
@@ -488,6 +489,35 @@ TEST_F(Generator, MissingSheetsReadAsDark) {
   model.bright = [](int32_t, int32_t) { return false; };
   EXPECT_EQ(Sprite(), ModelLayerOne(model));
   EXPECT_EQ(Layer(1, 50), 0);  // drawn from 0 to 0: no filter pass
+}
+
+// The real sheets and images of the tool's set-up, with every layer on.
+class GeneratorOnTheToolStage : public Generator {
+ protected:
+  void SetUp() override {}
+};
+
+TEST_F(GeneratorOnTheToolStage, PaintsTheSameBusySpriteTwice) {
+  tool_stage::ToolStage stage;
+  stage.SetUpTool();
+  stage.StartWorkingState(777);
+  Resize(32, 32);
+  for (int32_t layer = 1; layer <= 9; ++layer) {
+    Layer(layer, 0) = 1, Layer(layer, 1) = layer % 3, Layer(layer, 3) = 15 + 5 * layer;
+    Layer(layer, 4) = 10, Layer(layer, 11) = 30, Layer(layer, 17) = 20;
+    Layer(layer, 41) = Layer(layer, 51) = 1, Layer(layer, 52) = 50;
+    Layer(layer, 22) = 60, Layer(layer, 21) = 3;
+  }
+  ToolSettings[12] = 180, ToolSettings[13] = 120, ToolSettings[20] = 4, ToolSettings[21] = 1;
+  SelectPalette(PaletteCount + 1);
+  ASSERT_GT(ShapeCount, 0);
+  ASSERT_GT(FilterCount, 0);
+  GenerateSpriteFrame(1, 0);
+  const std::vector<uint32_t> first = Pixels(SpriteImage, 1, 32, 32);
+  EXPECT_GT(Opaque(first), 32 * 32 / 4);
+  GenerateSpriteFrame(1, 0);
+  EXPECT_EQ(Pixels(SpriteImage, 1, 32, 32), first);
+  EXPECT_EQ(PreviewScale, 4);
 }
 
 }  // namespace
