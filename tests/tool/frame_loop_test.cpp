@@ -238,4 +238,19 @@ TEST_F(FrameLoopTest, ATallNarrowSpriteIsPreviewedAtScaleTwoAndTilesTheSheet) {
   EXPECT_GT(painted, 0);
 }
 
+TEST_F(FrameLoopTest, APresetWhoseIconFailedToLoadShowsItsNameAndStillLoads) {
+  stage_.Write("Presets/Broken.png", "not a picture");
+  std::string values(12804, '\0');
+  values[4 * 3000] = 16;  // width
+  values[4 * 2999] = 8;   // height
+  stage_.Write("Presets/Broken.dat", values);
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 1);
+  ASSERT_EQ(tool::PresetList.Links().front()->icon, 0);
+  Click(3, 3, 39, 54);
+  Run(5);
+  EXPECT_EQ(tool::SpriteName, u"Broken");
+  EXPECT_EQ(tool::SpriteWidth, 16);
+}
+
 }  // namespace
