@@ -238,14 +238,21 @@ TEST_F(FrameLoopTest, ATallNarrowSpriteIsPreviewedAtScaleTwoAndTilesTheSheet) {
   EXPECT_GT(painted, 0);
 }
 
-TEST_F(FrameLoopTest, APresetWhoseIconFailedToLoadShowsItsNameAndStillLoads) {
+TEST_F(FrameLoopTest, PresetsWhoseIconsCannotBeScaledShowTheirNamesAndStillLoad) {
   stage_.Write("Presets/Broken.png", "not a picture");
   std::string values(12804, '\0');
   values[4 * 3000] = 16;  // width
   values[4 * 2999] = 8;   // height
   stage_.Write("Presets/Broken.dat", values);
+  stage_.WritePng("Presets/Huge.png", 100, 100);  // too big to enlarge: scale 0
+  stage_.Write("Presets/Huge.dat", values);
   tool::LoadPresetList();
-  ASSERT_EQ(tool::PresetList.Count(), 1);
+  ASSERT_EQ(tool::PresetList.Count(), 2);
+  if (tool::PresetList.Links().front()->name != u"Broken") {
+    tool::PresetList.Sort(1, [](const tool::data& a, const tool::data& b) {
+      return rt_string_compare(a.name, b.name);
+    });
+  }
   ASSERT_EQ(tool::PresetList.Links().front()->icon, 0);
   Click(3, 3, 39, 54);
   Run(5);
