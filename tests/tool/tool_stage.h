@@ -14,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
@@ -120,6 +121,26 @@ class ToolStage {
     platform::PixmapRef pixmap = fw_create_pixmap(width, height);
     for (uint32_t& pixel : pixmap->pixels) pixel = argb;
     fw_save_pixmap_png(pixmap, platform::FromUtf8(Path(relative).string()), 0);
+  }
+  // The bytes of a preset's .dat: the seed, then 3200 settings that are 0
+  // apart from the given (index, value) pairs.
+  static std::string PresetBytes(int32_t seed,
+                                 const std::vector<std::pair<int32_t, int32_t>>& settings = {}) {
+    std::vector<int32_t> ints(3201, 0);
+    ints[0] = seed;
+    for (const auto& [index, value] : settings) ints.at(size_t(index) + 1) = value;
+    std::string bytes;
+    for (int32_t value : ints) {
+      for (int32_t shift = 0; shift < 32; shift += 8) {
+        bytes.push_back(char(uint32_t(value) >> shift & 0xFF));
+      }
+    }
+    return bytes;
+  }
+  // A preset in Presets/: an 8 x 8 grey icon and its .dat.
+  void AddPreset(const std::string& name, const std::string& dat = PresetBytes(1)) const {
+    WritePng("Presets/" + name + ".png", 8, 8);
+    Write("Presets/" + name + ".dat", dat);
   }
   // File names in a folder of the run folder, sorted.
   std::vector<std::string> FileNames(const std::string& relative) const {
