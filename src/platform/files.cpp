@@ -20,11 +20,13 @@ constexpr size_t kBufferSize = 64 * 1024;
 }
 
 bool Stream::Fill() {
-  if (in_pos_ < in_.size()) return true;
+  if (in_pos_ < in_end_) return true;
   if (!open_ || source_ended_) return false;
-  in_.resize(kBufferSize);
+  // Sized once: a source that delivers a few bytes at a time must not pay for
+  // clearing the whole buffer on every read.
+  if (in_.size() != kBufferSize) in_.resize(kBufferSize);
   size_t got = ReadRaw(in_.data(), in_.size());
-  in_.resize(got);
+  in_end_ = got;
   in_pos_ = 0;
   if (got == 0) source_ended_ = true;
   return got > 0;
@@ -36,7 +38,7 @@ Text Stream::ReadLine() {
   Text line;
   while (Fill()) {
     const char* data = in_.data();
-    size_t end = in_.size();
+    size_t end = in_end_;
     for (size_t i = in_pos_; i < end; ++i) {
       unsigned char byte = static_cast<unsigned char>(data[i]);
       if (byte == 10 || byte == 0) {
@@ -53,7 +55,7 @@ Text Stream::ReadLine() {
 size_t Stream::ReadBytes(char* out, size_t count) {
   size_t done = 0;
   while (done < count && Fill()) {
-    size_t take = std::min(count - done, in_.size() - in_pos_);
+    size_t take = std::min(count - done, in_end_ - in_pos_);
     std::memcpy(out + done, in_.data() + in_pos_, take);
     in_pos_ += take;
     done += take;
@@ -81,6 +83,7 @@ void Stream::Close() {
   open_ = false;
   // Handles keep closed streams alive, so give their buffers back now.
   std::string().swap(in_);
+  in_end_ = 0;
   std::string().swap(out_);
   in_pos_ = 0;
   CloseRaw();

@@ -41,6 +41,7 @@ class Stream : public Object {
 
   std::string in_;
   size_t in_pos_ = 0;
+  size_t in_end_ = 0;  // bytes of in_ that hold data
   std::string out_;
   bool open_ = true;
   bool source_ended_ = false;

@@ -89,5 +89,8 @@ extern Text ScoreServerHost;
 Text UploadOnlineScore(const Text& input);
 Text LoginOnlineBoard(const Text& input);
 Text FetchOnlineTable(const Text& input);
+// The body the online requests return for a reply as Thttp::Get joins it:
+// the text between the first and the next blank line, and so on alternately.
+Text ExtractReplyBody(const Text& reply);
 
 }  // namespace scores

@@ -1,0 +1,144 @@
+// The tool's settings block and its presets: an icon PNG and a ".dat" file of
+// the seed and the 3200 settings, kept in Presets/ beside Files/.
+#include <algorithm>
+#include <iterator>
+#include <memory>
+
+#include "engine/engine.h"
+#include "tool.h"
+
+namespace tool {
+
+int32_t ToolSettings[3200] = {};
+platform::List<data> PresetList;
+
+namespace {
+
+constexpr int32_t kHeightEntry = 2998;
+constexpr int32_t kWidthEntry = 2999;
+
+bool IsSpriteSide(int32_t pixels) { return pixels >= 8 && pixels <= 64 && pixels % 8 == 0; }
+
+// A short file leaves the missing values at 0; bytes past the block are
+// never read.
+void ReadSeedAndValues(int32_t stream, data& preset) {
+  preset.seed = fw_read_int(stream);
+  for (int32_t& value : preset.values) value = fw_read_int(stream);
+}
+
+std::shared_ptr<data> ReadPreset(const Text& name) {
+  auto preset = std::make_shared<data>();
+  preset->name = name;
+  preset->icon = fw_load_image(name + u".png", 1);
+  int32_t stream = fw_read_file(name + u".dat");
+  if (stream != 0) {
+    ReadSeedAndValues(stream, *preset);
+    fw_close_file(stream);
+  }
+  return preset;
+}
+
+// Reads the file back, since the stream reports a full disk only by what
+// never reached it.
+bool HoldsWorkingSettings(const Text& path) {
+  int32_t stream = fw_read_file(path);
+  if (stream == 0) return false;
+  data stored;
+  ReadSeedAndValues(stream, stored);
+  bool complete = fw_stream_eof(stream) == 1;
+  fw_close_file(stream);
+  return complete && stored.seed == SpriteSeed &&
+         std::equal(stored.values.begin(), stored.values.end(), ToolSettings);
+}
+
+// Written beside the old file and renamed over it, so a failed save keeps
+// the previous preset whole.
+bool WriteSettingsFile(const Text& path) {
+  const Text partial = path + u".saving";
+  int32_t stream = fw_write_file(partial);
+  if (stream == 0) return false;
+  bool written = fw_write_int(stream, SpriteSeed) == 1;
+  for (int32_t value : ToolSettings) written = fw_write_int(stream, value) == 1 && written;
+  fw_close_file(stream);
+  written = written && HoldsWorkingSettings(partial) && fw_rename_file(partial, path) == 1;
+  if (!written) fw_delete_file(partial);
+  return written;
+}
+
+// The .dat is only replaced once the icon is, so a preset's two files
+// always come from the same save.
+bool WritePresetFiles(const platform::PixmapRef& icon) {
+  ToolSettings[kWidthEntry] = SpriteWidth;
+  ToolSettings[kHeightEntry] = SpriteHeight;
+  return fw_save_pixmap_png(icon, SpriteName + u".png", 9) == 1 &&
+         WriteSettingsFile(SpriteName + u".dat");
+}
+
+}  // namespace
+
+int32_t ChangeToRunFolder(const Text& folder) {
+  const Text week_folder = fw_current_dir();
+  if (fw_change_dir(u"..") == 1 && fw_change_dir(u"..") == 1 && fw_change_dir(folder) == 1) {
+    return 1;
+  }
+  fw_change_dir(week_folder);
+  return 0;
+}
+
+int32_t ChangeToWeekFolder() {
+  fw_change_dir(u"..");
+  fw_change_dir(u"Files");
+  fw_change_dir(engine::WeekFolderName());
+  return 0;
+}
+
+std::vector<Text> ListPngBaseNames() {
+  std::vector<Text> names;
+  int32_t listing = fw_read_dir(fw_current_dir());
+  for (Text entry = fw_next_file(listing); !entry.empty(); entry = fw_next_file(listing)) {
+    if (fw_right(entry, 4) == u".png") names.push_back(fw_left(entry, int32_t(entry.size()) - 4));
+  }
+  fw_close_dir(listing);
+  return names;
+}
+
+int32_t LoadPresetList() {
+  rt_delay(50);
+  PresetList.Clear();
+  if (ChangeToRunFolder(u"Presets") == 0) return 0;
+  for (const Text& name : ListPngBaseNames()) {
+    if (fw_file_type(name + u".dat") == 1) PresetList.Append(ReadPreset(name));
+  }
+  ChangeToWeekFolder();
+  return 0;
+}
+
+int32_t SavePreset(int32_t shown_frame) {
+  WorkPixmap = fw_lock_image(SpriteImage, shown_frame, 1, 1);
+  const bool in_presets = ChangeToRunFolder(u"Presets") == 1;
+  if (SpriteName.empty()) SpriteName = u"Autosave";
+  const bool saved = in_presets && WritePresetFiles(WorkPixmap);
+  engine::AddNotice((saved ? u"Saved " : u"Save Failed : ") + SpriteName, 1);
+  if (in_presets) ChangeToWeekFolder();
+  LoadPresetList();
+  fw_unlock_image(SpriteImage, shown_frame);
+  WorkPixmap = nullptr;
+  return 0;
+}
+
+int32_t ApplyPreset(const data& preset) {
+  SpriteSeed = preset.seed;
+  const size_t stored = std::min(preset.values.size(), std::size(ToolSettings));
+  std::fill(std::copy_n(preset.values.begin(), stored, ToolSettings), std::end(ToolSettings), 0);
+  SpriteName = preset.name;
+  // A size no control could have made is left out; the rest still loads.
+  if (IsSpriteSide(ToolSettings[kWidthEntry]) && IsSpriteSide(ToolSettings[kHeightEntry])) {
+    SpriteWidth = ToolSettings[kWidthEntry];
+    SpriteHeight = ToolSettings[kHeightEntry];
+  }
+  SpriteImage = fw_create_image(SpriteWidth, SpriteHeight, 128, 9);
+  engine::AddNotice(u"Loaded " + SpriteName, 1);
+  return 0;
+}
+
+}  // namespace tool
