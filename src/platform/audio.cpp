@@ -204,8 +204,12 @@ void fw_resume_channel(int32_t channel) {
   if (auto voice = VoiceOf(channel)) voice->Resume();
 }
 
+// A stopped channel is never cued again, so its handle goes with it.
 void fw_stop_channel(int32_t channel) {
-  if (auto voice = VoiceOf(channel)) voice->Stop();
+  if (auto voice = VoiceOf(channel)) {
+    voice->Stop();
+    rt_release_handle(channel);
+  }
 }
 
 int32_t fw_channel_playing(int32_t channel) {

@@ -221,10 +221,7 @@ Text fw_next_file(int32_t listing) {
 }
 
 void fw_close_dir(int32_t listing) {
-  if (auto entries = HandleTo<platform::Listing>(listing)) {
-    std::vector<std::string>().swap(entries->names);
-    entries->next = 0;
-  }
+  if (HandleTo<platform::Listing>(listing)) rt_release_handle(listing);
 }
 
 int32_t fw_read_file(const Text& path) { return platform::OpenStream(path, O_RDONLY); }
@@ -234,7 +231,10 @@ int32_t fw_write_file(const Text& path) {
 }
 
 void fw_close_stream(int32_t stream) {
-  if (auto open = HandleTo<Stream>(stream)) open->Close();
+  if (auto open = HandleTo<Stream>(stream)) {
+    open->Close();
+    rt_release_handle(stream);
+  }
 }
 
 void fw_close_file(int32_t stream) { fw_close_stream(stream); }

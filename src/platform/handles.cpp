@@ -35,3 +35,12 @@ std::shared_ptr<platform::Object> rt_handle_to_object(int32_t handle) {
   if (handle < 1 || size_t(handle) > objects.size()) return nullptr;
   return objects[size_t(handle) - 1];
 }
+
+void rt_release_handle(int32_t handle) {
+  HandleTable& table = Table();
+  if (handle < 1 || size_t(handle) > table.objects.size()) return;
+  auto& slot = table.objects[size_t(handle) - 1];
+  if (!slot) return;
+  table.handles.erase(slot.get());
+  slot.reset();
+}

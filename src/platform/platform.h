@@ -121,6 +121,10 @@ struct Object {
 
 int32_t rt_handle_from_object(const std::shared_ptr<platform::Object>& object);
 std::shared_ptr<platform::Object> rt_handle_to_object(int32_t handle);
+// Forgets a handle whose object the caller is done with, so that replacing an
+// image or a channel again and again does not keep every old one alive. The
+// number is never given out again; using it afterwards finds nothing.
+void rt_release_handle(int32_t handle);
 
 namespace platform {
 // The object behind a handle as type T, or null when the handle is 0,

@@ -149,5 +149,8 @@ int32_t fw_create_socket_stream(int32_t socket, int32_t close_socket_with_stream
 }
 
 void fw_close_socket(int32_t socket) {
-  if (auto tcp = platform::HandleTo<TcpSocket>(socket)) tcp->Close();
+  if (auto tcp = platform::HandleTo<TcpSocket>(socket)) {
+    tcp->Close();
+    rt_release_handle(socket);
+  }
 }

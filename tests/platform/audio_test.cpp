@@ -396,8 +396,9 @@ TEST_F(Mixer, StopSilencesAtOnceAndAnEndedChannelPlaysAgainWhenCued) {
   EXPECT_TRUE(Silent(Render(100)));
   fw_resume_channel(channel);  // a stopped channel stays stopped
   EXPECT_TRUE(Silent(Render(10)));
+  EXPECT_EQ(rt_handle_to_object(channel), nullptr);  // and its handle is gone
 
-  EXPECT_EQ(fw_cue_sound(sound, channel), channel);
+  channel = fw_cue_sound(sound);
   fw_resume_channel(channel);
   EXPECT_NEAR(Render(1)[0], 0.5f, 1e-4);
   Render(200);
