@@ -129,6 +129,7 @@ TEST_F(Spritesheets, BatchRowHoldsEachSeedsAnimationThenTheNextSeeds) {
 }
 
 TEST_F(Spritesheets, WithoutAnimationBatchCellsTakeANewSeedEach) {
+  UseSize(16, 16);
   for (int32_t frames : {0, 1}) {
     UseLivelySettings(frames);
     Pixels sheet = Build(tool::BuildBatchSpritesheet);
@@ -141,6 +142,7 @@ TEST_F(Spritesheets, WithoutAnimationBatchCellsTakeANewSeedEach) {
 }
 
 TEST_F(Spritesheets, WithoutAnimationColourVariantCellsStepTheHueThenTheSeed) {
+  UseSize(16, 16);
   for (int32_t frames : {0, 1}) {
     UseLivelySettings(frames);
     Pixels sheet = Build(tool::BuildColourVariantSpritesheet);
@@ -154,6 +156,7 @@ TEST_F(Spritesheets, WithoutAnimationColourVariantCellsStepTheHueThenTheSeed) {
 }
 
 TEST_F(Spritesheets, ColourVariantsRepeatTheAnimationPerHueShift) {
+  UseSize(16, 16);
   Pixels sheet = Build(tool::BuildColourVariantSpritesheet);
   for (int32_t column = 0; column < 12; ++column) {
     ASSERT_EQ(Cell(sheet, column, 0), DirectFrame(kStartSeed, column % 4, 13 * (column / 4)))
@@ -162,6 +165,7 @@ TEST_F(Spritesheets, ColourVariantsRepeatTheAnimationPerHueShift) {
 }
 
 TEST_F(Spritesheets, SameSeedGivesTheSameSheetAndTheStateIsRestored) {
+  UseSize(32, 32);
   tool::UiState = 5;
   tool::MouseConsumed = 0;
   Pixels first = Build(tool::BuildBatchSpritesheet);
