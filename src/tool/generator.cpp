@@ -1,0 +1,421 @@
+// The sprite generator: paints one animation frame of the sprite from the
+// seed and the settings block, layer by layer, on the back buffer.
+//
+// Every random draw below happens in a fixed order, and a preset stores only
+// the seed and the settings: reordering, adding or dropping a draw changes
+// every saved sprite.
+#include <algorithm>
+#include <cstdlib>
+
+#include "engine/engine.h"
+#include "tool.h"
+
+namespace tool {
+namespace {
+
+constexpr int32_t kCanvasSize = 128;  // the generator paints in this corner of the back buffer
+constexpr int32_t kCellSize = 64;     // shapes and filters sheet cells
+constexpr int32_t kShownLayers = 9;   // layers the panel edits and the composite shows
+constexpr int32_t kVisitedLayers = 10;
+constexpr int32_t kLayerStride = 200;
+constexpr int32_t kBudgetSlot = 1;
+constexpr int32_t kMaxTries = 61;
+constexpr int32_t kMaxDensity = 230;
+constexpr int32_t kFullFillAmount = 110;
+constexpr int32_t kAverageAlphaFloor = 50;
+constexpr int32_t kAlphaCut = 60;
+constexpr int32_t kPaletteColours = 64;
+
+// Offsets inside a layer's settings block.
+enum LayerSetting : int32_t {
+  kLayerOn = 0,
+  kMirrorX = 1,
+  kMirrorY = 2,
+  kAmount = 3,
+  kRandomness = 4,
+  kHueOffset = 11,
+  kInheritRandomness = 14,
+  kPixelRandomness = 17,
+  kShape = 40,
+  kRandomShape = 41,
+  kFlipX = 44,
+  kFlipY = 45,
+  kFilter = 50,
+  kRandomFilter = 51,
+  kFilterPower = 52,
+};
+
+int32_t& Setting(int32_t index) { return ToolSettings[index]; }
+
+int32_t RandAround(int32_t spread) { return fw_rand_int(wrap_sub(0, spread), spread); }
+
+int32_t Clamp(int32_t value, int32_t lo, int32_t hi) { return std::min(std::max(value, lo), hi); }
+
+uint32_t AlphaOf(uint32_t argb) { return argb >> 24; }
+uint32_t RedOf(uint32_t argb) { return (argb >> 16) & 0xffu; }
+uint32_t GreenOf(uint32_t argb) { return (argb >> 8) & 0xffu; }
+uint32_t BlueOf(uint32_t argb) { return argb & 0xffu; }
+uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+  return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+// The working colour, carried from layer to layer.
+struct Hsl {
+  int32_t hue;
+  int32_t sat;
+  int32_t light;
+};
+
+// What one call needs everywhere: the sprite size, the frame and the coin
+// that decides every random mirror of the call.
+struct FrameJob {
+  int32_t width;
+  int32_t height;
+  int32_t frame;
+  int32_t mirror_coin;
+};
+
+// One layer's choices, fixed before its pixels are placed.
+struct LayerJob {
+  int32_t base;
+  bool fold_x;  // mirror on: place in the left half only
+  bool fold_y;
+  bool mirror_x;  // plot the mirrored copies
+  bool mirror_y;
+  bool flip_x;
+  bool flip_y;
+  int32_t jitter;
+  int32_t threshold;
+  platform::PixmapRef shape;
+};
+
+// Pure black is transparent in the tool's images, so paint (1, 1, 1) instead.
+void SetPaintColour(const Hsl& colour) {
+  SetColourFromHsl(colour.hue, colour.sat, colour.light);
+  int32_t r = 0, g = 0, b = 0;
+  fw_get_color(r, g, b);
+  if (r == 0 && g == 0 && b == 0) r = g = b = 1;
+  engine::SetColourAlpha(float(r), float(g), float(b), 1.0f);
+}
+
+void ClearCanvas() {
+  engine::BeginFrame(1);
+  engine::ResetDrawState();
+  engine::DrawSpriteCounted(BlankScreenImage, 0, 0, 0, kBudgetSlot);
+}
+
+// The layer's shift of the inherited colour; the hue wraps into 0 to 511 so
+// that a negative remainder r lands on 256 - r.
+void InheritColour(int32_t base, Hsl& colour) {
+  colour.hue = wrap_add(colour.hue, Setting(base + kHueOffset));
+  colour.sat = wrap_add(colour.sat, Setting(base + kHueOffset + 1));
+  colour.light = wrap_add(colour.light, Setting(base + kHueOffset + 2));
+  colour.hue = wrap_add(colour.hue, RandAround(Setting(base + kInheritRandomness)));
+  colour.sat = wrap_add(colour.sat, RandAround(Setting(base + kInheritRandomness + 1)));
+  colour.light = wrap_add(colour.light, RandAround(Setting(base + kInheritRandomness + 2)));
+  colour.hue = wrap_mod(colour.hue, 256);
+  if (colour.hue < 0) colour.hue = 256 - colour.hue;
+  colour.sat = Clamp(colour.sat, 0, 255);
+  colour.light = Clamp(colour.light, 0, 255);
+}
+
+int32_t PixelCount(const FrameJob& job, int32_t base) {
+  int32_t area = job.width * job.height;
+  if (Setting(base + kMirrorX) == 1) area /= 2;
+  if (Setting(base + kMirrorY) == 1) area /= 2;
+  int32_t density =
+      wrap_add(wrap_mul(2, Setting(base + kAmount)), RandAround(Setting(base + kRandomness)));
+  if (density > kMaxDensity) density = kMaxDensity;
+  if (density < 0) density = 0;
+  return density * area / 100;
+}
+
+void FillSpriteArea(const FrameJob& job, const Hsl& colour) {
+  SetPaintColour(colour);
+  for (int32_t x = 0; x < job.width; ++x)
+    for (int32_t y = 0; y < job.height; ++y) fw_plot(float(x), float(y));
+}
+
+bool ChosenOrOn(int32_t setting, int32_t coin) {
+  return setting == 1 || (setting == 2 && coin == 1);
+}
+
+// Picks a spot whose shape pixel is bright enough; the last try is taken
+// whatever it reads. Mirrored layers fold the spot into the first half.
+void PickSpot(const FrameJob& job, const LayerJob& layer, int32_t& x, int32_t& y) {
+  for (int32_t attempt = 1; attempt <= kMaxTries; ++attempt) {
+    x = fw_rand_int(0, job.width - 1);
+    y = fw_rand_int(0, job.height - 1);
+    int32_t sx = x * kCellSize / job.width + RandAround(layer.jitter);
+    int32_t sy = y * kCellSize / job.height + RandAround(layer.jitter);
+    sx = Clamp(sx, 0, kCellSize - 1);
+    sy = Clamp(sy, 0, kCellSize - 1);
+    if (layer.flip_x) sx = kCellSize - 1 - sx;
+    if (layer.flip_y) sy = kCellSize - 1 - sy;
+    const int32_t red = int32_t(RedOf(fw_read_pixel(layer.shape, sx, sy)));
+    if (layer.fold_x && x > job.width / 2 - 1) x = job.width - x;
+    if (layer.fold_y && y > job.height / 2 - 1) y = job.height - y;
+    if (red >= layer.threshold) return;
+  }
+}
+
+// Every position is moved, plotted or not, since each movement makes a draw.
+void PlotMoved(const FrameJob& job, int32_t base, int32_t px, int32_t py, int32_t roll,
+               bool plotted) {
+  const int32_t x = ApplyHorizontalMovement(px, py, float(px), roll, job.frame, base);
+  const int32_t y = ApplyVerticalMovement(px, py, float(py), roll, job.frame, base);
+  if (plotted) fw_plot(float(x), float(y));
+}
+
+void PlacePixel(const FrameJob& job, const LayerJob& layer, const Hsl& colour) {
+  const int32_t base = layer.base;
+  Hsl pixel;
+  pixel.hue = wrap_mod(wrap_add(colour.hue, RandAround(Setting(base + kPixelRandomness))), 256);
+  if (pixel.hue < 0) pixel.hue += 256;
+  pixel.sat = Clamp(wrap_add(colour.sat, RandAround(Setting(base + kPixelRandomness + 1))), 0, 255);
+  pixel.light =
+      Clamp(wrap_add(colour.light, RandAround(Setting(base + kPixelRandomness + 2))), 0, 255);
+  SetPaintColour(pixel);
+
+  int32_t x = 0, y = 0;
+  PickSpot(job, layer, x, y);
+  const int32_t roll = fw_rand_int(0, 100);
+  const int32_t right = job.width - 1 - x;
+  const int32_t bottom = job.height - 1 - y;
+  PlotMoved(job, base, x, y, roll, true);
+  PlotMoved(job, base, right, y, roll, layer.mirror_x);
+  PlotMoved(job, base, x, bottom, roll, layer.mirror_y);
+  PlotMoved(job, base, right, bottom, roll, layer.mirror_x && layer.mirror_y);
+}
+
+// Darkens the layer where the filter cell's blue byte is low.
+void ApplyFilter(const FrameJob& job, int32_t layer_index, int32_t base) {
+  const int32_t cell = Setting(base + kFilter);
+  const int32_t power = Setting(base + kFilterPower);
+  if (cell <= 0 || power <= 0) return;
+  const platform::PixmapRef layer = fw_lock_image(LayerImage, layer_index, 1, 1);
+  const platform::PixmapRef filter = fw_lock_image(FiltersImage, cell, 1, 0);
+  for (int32_t x = 0; x < job.width; ++x) {
+    for (int32_t y = 0; y < job.height; ++y) {
+      const int32_t fx = std::min(x * kCellSize / job.width, kCellSize - 1);
+      const int32_t fy = std::min(y * kCellSize / job.height, kCellSize - 1);
+      const float fb = float(BlueOf(fw_read_pixel(filter, fx, fy)));
+      float factor = (100.0f - ((255.0f - fb) / 2.5f) * float(power) / 100.0f) / 100.0f;
+      if (factor < 0.0f) factor = 0.0f;
+      const uint32_t pixel = fw_read_pixel(layer, x, y);
+      if (AlphaOf(pixel) == 0) continue;
+      const uint32_t r = uint32_t(rt_float_to_int(float(RedOf(pixel)) * factor));
+      const uint32_t g = uint32_t(rt_float_to_int(float(GreenOf(pixel)) * factor));
+      uint32_t b = uint32_t(rt_float_to_int(float(BlueOf(pixel)) * factor));
+      if (b == 0) b = 2;  // keeps a darkened pixel from reading as transparent black
+      fw_write_pixel(layer, x, y, Argb(AlphaOf(pixel), r, g, b));
+    }
+  }
+  fw_unlock_image(FiltersImage, cell);
+  fw_unlock_image(LayerImage, layer_index);
+}
+
+void PaintLayer(const FrameJob& job, int32_t layer_index, Hsl& colour) {
+  const int32_t base = kLayerStride * layer_index;
+  InheritColour(base, colour);
+  const int32_t count = PixelCount(job, base);
+  if (Setting(base + kAmount) >= kFullFillAmount) FillSpriteArea(job, colour);
+
+  LayerJob layer;
+  layer.base = base;
+  layer.jitter = fw_rand_int(0, 12);
+  const int32_t flip_coin_x = fw_rand_int(0, 1);
+  const int32_t flip_coin_y = fw_rand_int(0, 1);
+  layer.flip_x = ChosenOrOn(Setting(base + kFlipX), flip_coin_x);
+  layer.flip_y = ChosenOrOn(Setting(base + kFlipY), flip_coin_y);
+  if (Setting(base + kRandomShape) != 0) Setting(base + kShape) = fw_rand_int(0, ShapeCount);
+  if (Setting(base + kRandomFilter) != 0) Setting(base + kFilter) = fw_rand_int(0, FilterCount);
+  layer.fold_x = Setting(base + kMirrorX) == 1;
+  layer.fold_y = Setting(base + kMirrorY) == 1;
+  layer.mirror_x = ChosenOrOn(Setting(base + kMirrorX), job.mirror_coin);
+  layer.mirror_y = ChosenOrOn(Setting(base + kMirrorY), job.mirror_coin);
+  layer.threshold = wrap_sub(140, Setting(base + kRandomness));
+
+  const int32_t cell = Setting(base + kShape);
+  layer.shape = fw_lock_image(ShapesImage, cell, 1, 0);
+  for (int32_t i = 0; i < count; ++i) PlacePixel(job, layer, colour);
+  fw_unlock_image(ShapesImage, cell);
+
+  GrabFrameToImage(LayerImage, 0, 0, layer_index);
+  ClearCanvas();
+  ApplyFilter(job, layer_index, base);
+}
+
+void ComposeLayers(const FrameJob& job) {
+  ClearCanvas();
+  for (int32_t layer = 1; layer <= kShownLayers; ++layer)
+    if (Setting(kLayerStride * layer + kLayerOn) == 1)
+      engine::DrawSpriteCounted(LayerImage, 0, 0, layer, kBudgetSlot);
+  GrabFrameToImage(SpriteImage, 0, 0, job.frame);
+  GrabFrameToImage(LayerImage, 0, 0, 0);
+}
+
+// The mean of the 3 x 3 block's visible pixels; a transparent centre takes
+// a third of their alpha, which softens the outline.
+uint32_t AveragedPixel(const FrameJob& job, const platform::PixmapRef& source, int32_t x,
+                       int32_t y) {
+  uint32_t sum_a = 0, sum_r = 0, sum_g = 0, sum_b = 0, count = 0;
+  for (int32_t nx = x - 1; nx <= x + 1; ++nx) {
+    for (int32_t ny = y - 1; ny <= y + 1; ++ny) {
+      if (nx < 0 || nx >= job.width || ny < 0 || ny >= job.height) continue;
+      const uint32_t pixel = fw_read_pixel(source, nx, ny);
+      if (AlphaOf(pixel) <= uint32_t(kAverageAlphaFloor)) continue;
+      sum_a += AlphaOf(pixel);
+      sum_r += RedOf(pixel);
+      sum_g += GreenOf(pixel);
+      sum_b += BlueOf(pixel);
+      ++count;
+    }
+  }
+  if (count == 0) return 0;
+  uint32_t alpha = sum_a / count;
+  if (AlphaOf(fw_read_pixel(source, x, y)) < uint32_t(kAverageAlphaFloor))
+    alpha = sum_a / (3 * count);
+  return Argb(alpha, sum_r / count, sum_g / count, sum_b / count);
+}
+
+void AverageComposite(const FrameJob& job) {
+  const platform::PixmapRef source = fw_lock_image(LayerImage, 0, 1, 0);
+  const platform::PixmapRef target = fw_lock_image(LayerImage, 1, 0, 1);
+  for (int32_t x = 0; x < job.width; ++x)
+    for (int32_t y = 0; y < job.height; ++y)
+      fw_write_pixel(target, x, y, AveragedPixel(job, source, x, y));
+  fw_unlock_image(LayerImage, 1);
+  fw_unlock_image(LayerImage, 0);
+  ClearCanvas();
+  engine::DrawSpriteCounted(LayerImage, 0, 0, 1, kBudgetSlot);
+}
+
+// The nearest palette colour by the sum of channel distances, fully opaque;
+// on a tie the lower index stays.
+uint32_t SnapToPalette(uint32_t pixel) {
+  int32_t best = 1000;
+  uint32_t snapped = pixel;
+  const int32_t r = int32_t(RedOf(pixel)), g = int32_t(GreenOf(pixel)), b = int32_t(BlueOf(pixel));
+  for (int32_t i = 0; i < kPaletteColours; ++i) {
+    const int32_t pr = PaletteTable[128 + i], pg = PaletteTable[256 + i];
+    const int32_t pb = PaletteTable[384 + i];
+    const int32_t distance =
+        std::abs(wrap_sub(pr, r)) + std::abs(wrap_sub(pg, g)) + std::abs(wrap_sub(pb, b));
+    if (distance < best) {
+      best = distance;
+      snapped = Argb(255, uint32_t(pr) & 0xffu, uint32_t(pg) & 0xffu, uint32_t(pb) & 0xffu);
+    }
+  }
+  return snapped;
+}
+
+void FinishFrame(const FrameJob& job) {
+  const platform::PixmapRef sprite = fw_lock_image(SpriteImage, job.frame, 1, 1);
+  const platform::PixmapRef preview = fw_lock_image(PreviewImage, job.frame, 1, 1);
+  fw_set_cls_color(120, 120, 120);
+  const int32_t scale = std::min(kCanvasSize / job.width, kCanvasSize / job.height);
+  PreviewScale = scale;
+  for (int32_t x = 0; x < kCanvasSize; ++x)
+    for (int32_t y = 0; y < kCanvasSize; ++y) fw_write_pixel(preview, x, y, 0);
+
+  for (int32_t x = 0; x < job.width; ++x) {
+    for (int32_t y = 0; y < job.height; ++y) {
+      const uint32_t pixel = fw_read_pixel(sprite, x, y);
+      uint32_t out = pixel;
+      if (PaletteOn == 1 && AlphaOf(pixel) > 0) out = SnapToPalette(pixel);
+      if (AlphaOf(pixel) < uint32_t(kAlphaCut)) out = 0;
+      for (int32_t i = 0; i < scale; ++i)
+        for (int32_t j = 0; j < scale; ++j)
+          fw_write_pixel(preview, x * scale + i, y * scale + j, out);
+      fw_write_pixel(sprite, x, y, out);
+    }
+  }
+  fw_unlock_image(PreviewImage, job.frame);
+  fw_unlock_image(SpriteImage, job.frame);
+}
+
+// The canvas is 128 x 128, and the shape sampling divides by the size.
+bool SizeFitsCanvas(int32_t width, int32_t height) {
+  return width >= 1 && width <= kCanvasSize && height >= 1 && height <= kCanvasSize;
+}
+
+}  // namespace
+
+int32_t SetColourFromHsl(int32_t hue, int32_t saturation, int32_t lightness) {
+  const double h = hue / 255.0;
+  const double s = saturation / 255.0;
+  const double l = lightness / 255.0;
+  const float q = l < 0.5 ? float(l * (1.0 + s)) : float(l + s - l * s);
+  const double p = 2.0 * l - q;
+
+  const auto channel = [&](double x) -> double {
+    if (x < 0.1666f) return p + (q - p) * 6.0 * x;
+    if (x < 0.5) return q;
+    if (x < 0.6666f) return p + (q - p) * (0.6666f - x) * 6.0;
+    return p;
+  };
+  double red_position = h + 0.3333f;
+  if (red_position > 1.0) red_position -= 1.0;
+  double blue_position = h - 0.3333f;
+  if (blue_position < 0.0) blue_position += 1.0;
+
+  const float red = float(channel(red_position));
+  const float green = float(channel(h));
+  const double blue = channel(blue_position);
+  fw_set_color(rt_float_to_int(255.0 * red), rt_float_to_int(255.0 * green),
+               rt_float_to_int(255.0 * blue));
+  return 0;
+}
+
+int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
+  FrameJob job{SpriteWidth, SpriteHeight, frame, 0};
+  if (!SizeFitsCanvas(job.width, job.height)) {
+    // Nothing sensible to paint; leave the generator as a painted frame would.
+    fw_seed_rnd(wrap_add(SpriteSeed, kLayerStride * kVisitedLayers));
+    fw_set_cls_color(120, 120, 120);
+    return 0;
+  }
+
+  fw_set_cls_color(0, 0, 0);
+  fw_seed_rnd(SpriteSeed);
+  ClearCanvas();
+  Hsl colour;
+  colour.hue = wrap_add(wrap_add(Setting(11), hue_shift), RandAround(Setting(14)));
+  colour.sat = wrap_add(Setting(12), RandAround(Setting(15)));
+  colour.light = wrap_add(Setting(13), RandAround(Setting(16)));
+  job.mirror_coin = fw_rand_int(0, 1);
+
+  for (int32_t layer = 1; layer <= kVisitedLayers; ++layer) {
+    const int32_t base = kLayerStride * layer;
+    fw_seed_rnd(wrap_add(SpriteSeed, base));
+    // The tenth block has no frame to be painted into and is never shown.
+    if (layer > kShownLayers || Setting(base + kLayerOn) != 1) continue;
+    PaintLayer(job, layer, colour);
+  }
+
+  ComposeLayers(job);
+  if (Setting(21) == 1) AverageComposite(job);
+  GrabFrameToImage(SpriteImage, 0, 0, job.frame);
+  GrabFrameToImage(LayerImage, 0, 0, 0);
+  FinishFrame(job);
+  return 0;
+}
+
+int32_t GrabFrameToImage(int32_t image, int32_t x, int32_t y, int32_t frame) {
+  const int32_t width = fw_image_width(image);
+  const int32_t height = fw_image_height(image);
+  const platform::PixmapRef target = fw_lock_image(image, frame, 0, 1);
+  if (!target || width <= 0 || height <= 0) return 0;
+  const platform::PixmapRef grabbed = fw_grab_pixmap(x, y, width, height);
+  for (int32_t i = 0; i < width; ++i) {
+    for (int32_t j = 0; j < height; ++j) {
+      const uint32_t pixel = fw_read_pixel(grabbed, i, j);
+      fw_write_pixel(target, i, j, (pixel & 0xffffffu) == 0 ? 0u : pixel);
+    }
+  }
+  fw_unlock_image(image, frame);
+  return 0;
+}
+
+}  // namespace tool

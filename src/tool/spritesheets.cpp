@@ -1,0 +1,142 @@
+// The two spritesheet builders: a 512 x 512 sheet filled cell by cell with
+// generated frames, saved as a PNG in Spritesheets/. They differ only in how
+// the hue shift moves on after each full animation.
+#include "engine/engine.h"
+#include "tool.h"
+
+namespace tool {
+
+namespace {
+
+constexpr int32_t kSheetSize = 512;
+constexpr int32_t kBudgetSlot = 1;
+constexpr int32_t kCellsPerShownFrame = 6;
+constexpr int32_t kEscapeKey = 27;
+// A row number past every sheet: the build's outer loop ends after this row.
+constexpr int32_t kStoppedRow = 1024;
+// Once the hue shift reaches this, it starts again at 0 with a new seed.
+constexpr int32_t kHueCycleEnd = 250;
+// A step that ends the hue cycle after every animation: a new seed each time.
+constexpr int32_t kNewSeedEveryAnimation = kHueCycleEnd;
+// Twenty variants per seed: shifts 0, 13, ... 247.
+constexpr int32_t kColourVariantHueStep = 13;
+constexpr int32_t kNoticeColour = 1;
+
+// Two's-complement absolute value: the most negative value maps to itself
+// (as the hardware negation does) instead of overflowing.
+int32_t WrappingAbs(int32_t value) { return value < 0 ? wrap_sub(0, value) : value; }
+
+// Drawn from the generator state the last frame left behind (seeded with the
+// old seed + 2000), so a seed always leads to the same next seed.
+int32_t NextSeed(int32_t seed) { return WrappingAbs(wrap_add(seed, fw_rand_int(seed, 1))); }
+
+void ClearScreenToBlack() {
+  fw_set_cls_color(0, 0, 0);
+  engine::BeginFrame(1);
+}
+
+// Grabbing a black screen stores every pixel as 0: a fully transparent sheet.
+void StartTransparentSheet() {
+  engine::BeginFrame(1);
+  engine::ResetDrawState();
+  ClearScreenToBlack();
+  GrabFrameToImage(SheetImage, 0, 0, 0);
+}
+
+bool OnSheet(int32_t x, int32_t y) { return x >= 0 && x < kSheetSize && y >= 0 && y < kSheetSize; }
+
+// Copies frame `frame` of SpriteImage to the sheet with its top-left corner at
+// (left, top); what falls outside the sheet is dropped.
+void CopyFrameToSheet(int32_t frame, int32_t left, int32_t top) {
+  platform::PixmapRef sprite = fw_lock_image(SpriteImage, frame, 1, 0);
+  platform::PixmapRef sheet = fw_lock_image(SheetImage, 0, 1, 1);
+  for (int32_t x = 0; x < SpriteWidth; ++x) {
+    for (int32_t y = 0; y < SpriteHeight; ++y) {
+      const int32_t sheet_x = wrap_add(left, x), sheet_y = wrap_add(top, y);
+      if (OnSheet(sheet_x, sheet_y))
+        fw_write_pixel(sheet, sheet_x, sheet_y, fw_read_pixel(sprite, x, y));
+    }
+  }
+  fw_unlock_image(SheetImage, 0);
+  fw_unlock_image(SpriteImage, frame);
+}
+
+void ShowProgressFrame() {
+  engine::SelectFont(1, 5);
+  engine::SetColourAlpha(255.0f, 255.0f, 255.0f, 1.0f);
+  engine::DrawTextAligned(256, 232, u"Please Wait", 1, 1);
+  engine::DrawTextAligned(256, 280, u"Building Spritesheet", 1, 1);
+  engine::EndFrame(engine::FrameRateTarget, 0, engine::MouseMode);
+}
+
+// Which frame, hue shift and seed the next cell gets.
+struct CellCursor {
+  int32_t frame = 0;
+  int32_t hue_shift = 0;
+  int32_t hue_step;
+
+  void Advance() {
+    frame = wrap_add(frame, 1);
+    if (frame < AnimFrames) return;
+    frame = 0;
+    hue_shift = wrap_add(hue_shift, hue_step);
+    if (hue_shift < kHueCycleEnd) return;
+    hue_shift = 0;
+    SpriteSeed = NextSeed(SpriteSeed);
+  }
+};
+
+// Fills the sheet row by row, each row left to right; Escape ends the build
+// after the current row, whose remaining cells land off the sheet.
+void FillSheet(int32_t hue_step) {
+  const int32_t columns = wrap_div(kSheetSize, SpriteWidth);
+  const int32_t rows = wrap_div(kSheetSize, SpriteHeight);
+  CellCursor cursor{.hue_step = hue_step};
+  int32_t cells_since_shown = 0;
+  for (int32_t row = 0; row < rows; ++row) {
+    for (int32_t column = 0; column < columns; ++column) {
+      ClearScreenToBlack();
+      GenerateSpriteFrame(cursor.frame, cursor.hue_shift);
+      const int32_t made = cursor.frame;
+      cursor.Advance();
+      CopyFrameToSheet(made, wrap_mul(column, SpriteWidth), wrap_mul(row, SpriteHeight));
+      engine::DrawSpriteCounted(SheetImage, 0, 0, 0, kBudgetSlot);
+      if (++cells_since_shown == kCellsPerShownFrame) {
+        ShowProgressFrame();
+        cells_since_shown = 0;
+      }
+      if (fw_key_down(kEscapeKey)) row = kStoppedRow;
+    }
+  }
+}
+
+// Saves into Spritesheets/ beside Files/ (the week folder is current). A user
+// waits for this file, so a failed save is said on screen.
+void SaveSheet() {
+  const Text stamp = SpriteName + u"_(" + fw_current_date() + u"_" + fw_current_time() + u")";
+  const Text path = u"../../Spritesheets/" + engine::SanitiseFileName(stamp) + u".png";
+  if (fw_save_pixmap_png(fw_lock_image(SheetImage, 0, 1, 0), path, 0) == 0)
+    engine::AddNotice(u"Could not save spritesheet", kNoticeColour);
+  fw_unlock_image(SheetImage, 0);
+}
+
+int32_t BuildSpritesheet(int32_t hue_step) {
+  MouseConsumed = 1;
+  const int32_t start_seed = SpriteSeed;
+  UiState = 0;
+  StartTransparentSheet();
+  FillSheet(hue_step);
+  SaveSheet();
+  engine::BeginFrame(1);
+  engine::ResetDrawState();
+  SpriteSeed = start_seed;
+  return 0;
+}
+
+}  // namespace
+
+int32_t BuildBatchSpritesheet() { return BuildSpritesheet(kNewSeedEveryAnimation); }
+
+int32_t BuildColourVariantSpritesheet() { return BuildSpritesheet(kColourVariantHueStep); }
+
+}  // namespace tool

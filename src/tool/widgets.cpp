@@ -1,0 +1,103 @@
+// The two controls that edit the settings block: the slider and the toggle.
+#include "engine/engine.h"
+#include "tool.h"
+#include "tool_draw.h"
+
+namespace tool {
+
+namespace {
+
+using engine::DrawTextAligned;
+using engine::MouseInRect;
+using engine::SelectFont;
+
+constexpr int32_t kTravel = 150;  // fill width of a full bar
+constexpr int32_t kDragSpan = 148;
+
+// The fill of a bar that starts at its left end.
+void DrawPlainFill(int32_t x, int32_t y, int32_t min, int32_t range, int32_t value, bool hovered) {
+  const Colour colour = hovered ? kHoverYellow : kBarBlue;
+  const int32_t fill =
+      engine::ClampInt(wrap_div(wrap_mul(wrap_sub(value, min), kTravel), range), 0, kTravel);
+  FillRect(x + 1, y + 13, fill, 14, colour);
+}
+
+// The fill of a bar around a zero line; negative values grow to the left.
+void DrawCentredFill(int32_t x, int32_t y, int32_t min, int32_t max, int32_t range, int32_t value,
+                     bool hovered) {
+  const int32_t zero = wrap_div(wrap_mul(wrap_sub(0, min), kTravel), range);
+  SetColour(kWhite);
+  fw_draw_line(float(x + zero + 1), float(y + 12), float(x + zero + 1), float(y + 28));
+  if (value >= 0) {
+    const int32_t width = wrap_div(wrap_mul(value, kTravel - zero), max);
+    FillRect(x + zero + 1, y + 13, width, 14, hovered ? kHoverYellow : kBarBlue);
+  } else {
+    const int32_t width = wrap_div(wrap_mul(value, zero), min);
+    FillRect(x + zero - width + 1, y + 13, width, 14, hovered ? kHoverPaleRed : kBarRed);
+  }
+}
+
+// The value the mouse gives the slider in this pass, or `value` unchanged.
+int32_t SliderInput(int32_t x, int32_t y, int32_t min, int32_t max, int32_t value) {
+  if (UiState != 0 || MouseConsumed != 0) return value;
+  const int32_t range = wrap_sub(max, min);
+  if (fw_mouse_down(2) == 1) {
+    if (MouseInRect(x, y + 12, 40, 20)) value = min;
+    if (MouseInRect(x + 56, y + 12, 40, 20)) value = wrap_add(min, range / 2);
+    if (MouseInRect(x + 112, y + 12, 40, 20)) value = max;
+  }
+  if (fw_mouse_down(1) == 1 && MouseInRect(x, y + 12, 152, 20)) {
+    const int32_t offset = wrap_sub(engine::MouseX, x + 2);
+    value = engine::ClampInt(wrap_add(min, wrap_div(wrap_mul(offset, range), kDragSpan)), min, max);
+  }
+  return value;
+}
+
+}  // namespace
+
+int32_t DrawSlider(const Text& label, int32_t x, int32_t y, int32_t min, int32_t max,
+                   int32_t value) {
+  SelectFont(1, 0);
+  SetColour(kBlack);
+  DrawTextAligned(x, y, label, 0, 0);
+  FillRect(x, y + 12, 200, 16, kBlack);
+  FillRect(x + 154, y + 13, 45, 14, kGrey);
+  const int32_t range = wrap_sub(max, min);
+  const bool hovered = MouseInRect(x, y + 12, 152, 20) == 1;
+  if (min >= 0) {
+    DrawPlainFill(x, y, min, range, value, hovered);
+  } else {
+    DrawCentredFill(x, y, min, max, range, value, hovered);
+  }
+  SelectFont(1, 0);
+  SetColour(kBlack);
+  DrawTextAligned(x + 179, y + 20, rt_string_from_int(value), 1, 1);
+  return SliderInput(x, y, min, max, value);
+}
+
+int32_t DrawToggle(const Text& label, int32_t x, int32_t y, int32_t value, int32_t max) {
+  SelectFont(1, 0);
+  SetColour(kGrey);
+  const int32_t hit_width = wrap_add(fw_text_width(label), 20);
+  if (MouseInRect(x, y + 12, hit_width, 16) && UiState == 0 && MouseConsumed == 0) {
+    SetColour(kHighlightGrey);
+    if (fw_mouse_down(1) == 1) {
+      MouseConsumed = 1;
+      value = wrap_add(value, 1);
+      if (value > max) value = 0;
+    }
+    FillRect(x, y + 12, hit_width, 16, kHighlightGrey);
+  }
+  FillRect(x, y + 12, 16, 16, kBlack);
+  FillRect(x + 2, y + 14, 12, 12, kGrey);
+  SelectFont(1, 2);
+  SetColour(kGreen);
+  if (value == 1) fw_draw_rect(float(x + 4), float(y + 16), 8.0f, 8.0f);
+  if (value == 2) DrawTextAligned(x + 8, y + 20, u"R", 1, 1);
+  SelectFont(1, 0);
+  SetColour(kBlack);
+  DrawTextAligned(x + 20, y + 20, label, 0, 1);
+  return value;
+}
+
+}  // namespace tool
