@@ -29,12 +29,12 @@ void ExpectInWeekFolder(const ToolStage& stage) {
 
 TEST(SetUpSpriteTool, PreparesEverythingFromARunFolder) {
   ToolStage stage;
-  stage.LoadCommonAssets();
   stage.AddPreset("Saved");
   stage.SetUpTool();
 
   EXPECT_GT(tool::ShapeCount, 0);
   EXPECT_GT(tool::FilterCount, 0);
+  EXPECT_NE(engine::FontGrid[0], 0);
   EXPECT_EQ(fw_image_frames(tool::ShapesImage), 100);
   EXPECT_EQ(fw_image_width(tool::FiltersImage), 64);
   EXPECT_NE(tool::CheckerImage, 0);

@@ -54,8 +54,10 @@ inline platform::InputEvent MouseUp(int32_t button = 1) {
 // "Presets/a.dat" or "Files/001/transparent.png".
 class ToolStage {
  public:
-  // With `with_data` false the run folder holds only its empty folders
-  // (Files/Common, Files/001, Palettes, Presets, Spritesheets).
+  // With data, the fonts and common assets are loaded as the display set-up
+  // loads them (its loading screen is one present). With `with_data` false
+  // the run folder holds only its empty folders (Files/Common, Files/001,
+  // Palettes, Presets, Spritesheets) and nothing is loaded.
   explicit ToolStage(bool with_data = true) : host_(platform::UseScriptedHost()) {
     original_dir_ = fs::current_path();
     std::string pattern = (fs::temp_directory_path() / "quill-tool-XXXXXX").string();
@@ -70,6 +72,7 @@ class ToolStage {
     fw_set_auto_mid_handle(1);
     fw_open_graphics(800, 600, 0, 60, 0);
     fw_set_virtual_resolution(800, 600);
+    if (with_data) LoadCommonAssets();
   }
   ~ToolStage() {
     std::error_code ignored;
@@ -84,8 +87,8 @@ class ToolStage {
   fs::path Path(const std::string& relative) const { return root_ / relative; }
   bool Exists(const std::string& relative) const { return fs::exists(Path(relative)); }
 
-  // The fonts, icons, logos and sounds of Files/Common and the week folder,
-  // loaded as the display set-up loads them (the week folder stays current).
+  // The fonts, icons, logos and sounds of Files/Common and the week folder
+  // and the score file; the week folder stays current.
   void LoadCommonAssets() { engine::LoadCommonObjects(); }
 
   // The whole tool set-up, engine speed test included (a few hundred frames

@@ -1,0 +1,232 @@
+// The spritesheet builders: cell layout, frame and seed order, hue shifts,
+// Escape, the saved file and the state left behind.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+#include "tool/tool_stage.h"
+
+namespace {
+
+using Pixels = std::vector<uint32_t>;
+
+constexpr int32_t kStartSeed = 4242;
+constexpr int32_t kSheet = 512;
+
+// Two layers with colour noise, mirrors and movement, so that frames, seeds
+// and hue shifts all show in the pixels.
+void UseLivelySettings(int32_t frames) {
+  int32_t* s = tool::ToolSettings;
+  s[11] = 100, s[12] = 180, s[13] = 120, s[14] = 255, s[15] = 30, s[16] = 30;
+  s[20] = frames;
+  s[200] = 1, s[201] = 1, s[203] = 50, s[204] = 20, s[214] = 40, s[217] = 20, s[240] = 1;
+  s[221] = 3, s[222] = 80, s[225] = 1, s[231] = 2, s[232] = 50;
+  s[400] = 1, s[403] = 30, s[411] = 60, s[419] = 30, s[440] = 2;
+  tool::AnimFrames = frames;
+}
+
+void UseSize(int32_t width, int32_t height) {
+  tool::SpriteWidth = width;
+  tool::SpriteHeight = height;
+  tool::SpriteImage = fw_create_image(width, height, 128, 9);
+}
+
+Pixels FramePixels(int32_t image, int32_t frame) {
+  platform::PixmapRef pixmap = fw_lock_image(image, frame, 1, 0);
+  Pixels pixels = pixmap->pixels;
+  fw_unlock_image(image, frame);
+  return pixels;
+}
+
+Pixels Cell(const Pixels& sheet, int32_t column, int32_t row) {
+  const int32_t w = tool::SpriteWidth, h = tool::SpriteHeight;
+  Pixels cell;
+  for (int32_t y = row * h; y < row * h + h; ++y) {
+    for (int32_t x = column * w; x < column * w + w; ++x) cell.push_back(sheet[y * kSheet + x]);
+  }
+  return cell;
+}
+
+// A frame made directly by the generator, as the tool's preview would.
+Pixels DirectFrame(int32_t seed, int32_t frame, int32_t hue_shift) {
+  const int32_t kept = tool::SpriteSeed;
+  tool::SpriteSeed = seed;
+  tool::GenerateSpriteFrame(frame, hue_shift);
+  tool::SpriteSeed = kept;
+  return FramePixels(tool::SpriteImage, frame);
+}
+
+// The seed that follows a whole animation of `seed`.
+int32_t SeedAfter(int32_t seed) {
+  fw_seed_rnd(seed + 2000);
+  return static_cast<int32_t>(std::llabs(int64_t(seed) + fw_rand_int(seed, 1)));
+}
+
+bool AnyVisible(const Pixels& pixels) {
+  return std::any_of(pixels.begin(), pixels.end(), [](uint32_t p) { return p != 0; });
+}
+
+class Spritesheets : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stage_.LoadCommonAssets();
+    stage_.SetUpTool();
+    stage_.StartWorkingState(kStartSeed);
+    UseLivelySettings(4);
+  }
+
+  // Builds and gives the sheet; `presents` receives the frames shown.
+  Pixels Build(int32_t (*builder)(), int32_t* presents = nullptr) {
+    const int32_t before = stage_.host().Presents();
+    builder();
+    if (presents) *presents = stage_.host().Presents() - before;
+    return FramePixels(tool::SheetImage, 0);
+  }
+
+  std::vector<std::string> SavedSheets() { return stage_.FileNames("Spritesheets"); }
+
+  tool_stage::ToolStage stage_;
+};
+
+struct Layout {
+  int32_t width, height, columns, rows;
+};
+
+class SheetLayouts : public Spritesheets, public ::testing::WithParamInterface<Layout> {};
+
+TEST_P(SheetLayouts, FillEveryWholeCellAndLeaveTheRestTransparent) {
+  const Layout layout = GetParam();
+  UseSize(layout.width, layout.height);
+  int32_t presents = 0;
+  Pixels sheet = Build(tool::BuildBatchSpritesheet, &presents);
+  // The progress frame is shown once every sixth cell.
+  EXPECT_EQ(presents, layout.columns * layout.rows / 6);
+  EXPECT_EQ(Cell(sheet, 0, 0), DirectFrame(kStartSeed, 0, 0));
+  EXPECT_TRUE(AnyVisible(Cell(sheet, layout.columns - 1, layout.rows - 1)));
+  for (int32_t y = 0; y < kSheet; ++y) {
+    for (int32_t x = 0; x < kSheet; ++x) {
+      if (x >= layout.columns * layout.width || y >= layout.rows * layout.height) {
+        ASSERT_EQ(sheet[y * kSheet + x], 0u) << x << ", " << y;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SheetLayouts,
+                         ::testing::Values(Layout{8, 8, 64, 64}, Layout{64, 64, 8, 8},
+                                           Layout{24, 16, 21, 32}));
+
+TEST_F(Spritesheets, BatchRowHoldsEachSeedsAnimationThenTheNextSeeds) {
+  Pixels sheet = Build(tool::BuildBatchSpritesheet);
+  int32_t seed = kStartSeed;
+  for (int32_t column = 0; column < 64; ++column) {
+    if (column > 0 && column % 4 == 0) seed = SeedAfter(seed);
+    ASSERT_EQ(Cell(sheet, column, 0), DirectFrame(seed, column % 4, 0)) << "column " << column;
+  }
+  EXPECT_NE(Cell(sheet, 0, 0), Cell(sheet, 1, 0));
+  EXPECT_NE(Cell(sheet, 0, 0), Cell(sheet, 4, 0));
+}
+
+TEST_F(Spritesheets, WithoutAnimationBatchCellsTakeANewSeedEach) {
+  UseSize(16, 16);
+  for (int32_t frames : {0, 1}) {
+    UseLivelySettings(frames);
+    Pixels sheet = Build(tool::BuildBatchSpritesheet);
+    int32_t seed = kStartSeed;
+    for (int32_t column = 0; column < 8; ++column) {
+      ASSERT_EQ(Cell(sheet, column, 0), DirectFrame(seed, 0, 0)) << frames << ", " << column;
+      seed = SeedAfter(seed);
+    }
+  }
+}
+
+TEST_F(Spritesheets, WithoutAnimationColourVariantCellsStepTheHueThenTheSeed) {
+  UseSize(16, 16);
+  for (int32_t frames : {0, 1}) {
+    UseLivelySettings(frames);
+    Pixels sheet = Build(tool::BuildColourVariantSpritesheet);
+    for (int32_t column = 0; column < 24; ++column) {
+      const int32_t seed = column < 20 ? kStartSeed : SeedAfter(kStartSeed);
+      ASSERT_EQ(Cell(sheet, column, 0), DirectFrame(seed, 0, 13 * (column % 20)))
+          << frames << ", " << column;
+    }
+    EXPECT_NE(Cell(sheet, 0, 0), Cell(sheet, 1, 0));
+  }
+}
+
+TEST_F(Spritesheets, ColourVariantsRepeatTheAnimationPerHueShift) {
+  UseSize(16, 16);
+  Pixels sheet = Build(tool::BuildColourVariantSpritesheet);
+  for (int32_t column = 0; column < 12; ++column) {
+    ASSERT_EQ(Cell(sheet, column, 0), DirectFrame(kStartSeed, column % 4, 13 * (column / 4)))
+        << column;
+  }
+}
+
+TEST_F(Spritesheets, SameSeedGivesTheSameSheetAndTheStateIsRestored) {
+  UseSize(32, 32);
+  tool::UiState = 5;
+  tool::MouseConsumed = 0;
+  Pixels first = Build(tool::BuildBatchSpritesheet);
+  EXPECT_EQ(tool::SpriteSeed, kStartSeed);
+  EXPECT_EQ(tool::UiState, 0);
+  EXPECT_EQ(tool::MouseConsumed, 1);
+  EXPECT_EQ(Build(tool::BuildBatchSpritesheet), first);
+  EXPECT_EQ(tool::SpriteSeed, kStartSeed);
+}
+
+TEST_F(Spritesheets, SavesUnderTheCleanedNameWithDateAndTime) {
+  tool::SpriteName = u"My.Sprite";
+  UseSize(64, 64);
+  const std::string date_before = platform::ToUtf8(fw_current_date());
+  const auto notices_before = tool_stage::ToolStage::Notices();
+  Build(tool::BuildBatchSpritesheet);
+  const std::string date_after = platform::ToUtf8(fw_current_date());
+
+  std::vector<std::string> files = SavedSheets();
+  ASSERT_EQ(files.size(), 1u);
+  std::smatch parts;
+  ASSERT_TRUE(std::regex_match(
+      files[0], parts, std::regex(R"(MySprite_\((\d\d [A-Z][a-z]{2} \d{4})_(\d{6})\)\.png)")))
+      << files[0];
+  EXPECT_TRUE(parts[1] == date_before || parts[1] == date_after) << parts[1];
+  platform::PixmapRef saved =
+      fw_load_pixmap(platform::FromUtf8(stage_.Path("Spritesheets/" + files[0]).string()));
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->width, kSheet);
+  EXPECT_EQ(saved->height, kSheet);
+  EXPECT_EQ(saved->pixels, FramePixels(tool::SheetImage, 0));
+  EXPECT_EQ(tool_stage::ToolStage::Notices(), notices_before);
+}
+
+TEST_F(Spritesheets, EscapeEndsTheRowUncopiedAndTheSheetIsStillSaved) {
+  stage_.host().Queue(tool_stage::KeyDown(27));
+  int32_t presents = 0;
+  Pixels sheet = Build(tool::BuildBatchSpritesheet, &presents);
+  // The rest of the first row is still made (and shown), but lands off the sheet.
+  EXPECT_EQ(presents, 64 / 6);
+  EXPECT_EQ(Cell(sheet, 0, 0), DirectFrame(kStartSeed, 0, 0));
+  EXPECT_TRUE(AnyVisible(Cell(sheet, 0, 0)));
+  sheet.erase(sheet.begin(), sheet.begin() + 8 * kSheet);
+  EXPECT_FALSE(AnyVisible(sheet));
+  for (int32_t column = 1; column < 64; ++column) {
+    ASSERT_FALSE(AnyVisible(Cell(FramePixels(tool::SheetImage, 0), column, 0)));
+  }
+  EXPECT_EQ(SavedSheets().size(), 1u);
+  EXPECT_EQ(tool::SpriteSeed, kStartSeed);
+  stage_.host().Queue(tool_stage::KeyUp(27));
+  fw_key_down(27);
+}
+
+TEST_F(Spritesheets, AFailedSaveIsSaidOnScreen) {
+  std::filesystem::remove_all(stage_.Path("Spritesheets"));
+  UseSize(64, 64);
+  auto notices = tool_stage::ToolStage::Notices();
+  Build(tool::BuildColourVariantSpritesheet);
+  notices.push_back(u"Could not save spritesheet");
+  EXPECT_EQ(tool_stage::ToolStage::Notices(), notices);
+  EXPECT_EQ(tool::SpriteSeed, kStartSeed);
+}
+
+}  // namespace
