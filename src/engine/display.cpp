@@ -104,7 +104,8 @@ int32_t LoadFont(const Text& file, int32_t pixel_size) {
 void LoadFonts() {
   constexpr int32_t kTableSizes[14] = {0, 24, 16, 16, 20, 96, 72, 32, 32, 14, 112, 96, 32, 20};
   for (int32_t slot = 1; slot <= 13; ++slot) {
-    FontTable[slot] = LoadFont(slot <= 9 ? kMainFont : kTitleFont, kTableSizes[slot]);
+    rt_replace_handle(FontTable[slot],
+                      LoadFont(slot <= 9 ? kMainFont : kTitleFont, kTableSizes[slot]));
   }
   constexpr int32_t kGridSizes[3][9] = {{12, 14, 16, 20, 24, 32, 40, 52, 64},
                                         {8, 10, 12, 18, 24, 32, 40, 52, 64},
@@ -112,7 +113,8 @@ void LoadFonts() {
   for (int32_t family = 1; family <= 3; ++family) {
     const Text& file = family <= 2 ? kMainFont : kTitleFont;
     for (int32_t size = 0; size <= 8; ++size) {
-      FontGrid[(family - 1) * 10 + size] = LoadFont(file, kGridSizes[family - 1][size]);
+      rt_replace_handle(FontGrid[(family - 1) * 10 + size],
+                        LoadFont(file, kGridSizes[family - 1][size]));
     }
   }
 }
@@ -136,7 +138,7 @@ void LoadSoundEffects() {
     Text name = fw_right(u"000" + rt_string_from_int(n), 3) + u".wav";
     if (fw_file_type(name) == 0) continue;
     LogLine(u"\tSFX(" + rt_string_from_int(n) + u")");
-    SoundEffects[n] = fw_load_sound(name, 0);
+    rt_replace_handle(SoundEffects[n], fw_load_sound(name, 0));
   }
   LogLines({u"Sounds loaded", u""});
 }
@@ -168,18 +170,18 @@ void LoadCommonObjects() {
   LogLine(u"\tDefault Fonts");
   LoadFonts();
   LogLine(u"\tDefault Icons");
-  IconStripSmooth = fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 3);
-  IconStripSharp = fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 1);
+  rt_replace_handle(IconStripSmooth, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 3));
+  rt_replace_handle(IconStripSharp, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 1));
   LogLine(u"\tLogos");
-  LogoImage = fw_load_image(u"logo.png", 3);
-  SiteLogoImage = fw_load_image(u"Vantile.png", 3);
+  rt_replace_handle(LogoImage, fw_load_image(u"logo.png", 3));
+  rt_replace_handle(SiteLogoImage, fw_load_image(u"Vantile.png", 3));
   LogLine(u"\tBadgeGet");
-  BadgeSound = fw_load_sound(u"open.ogg", 0);
+  rt_replace_handle(BadgeSound, fw_load_sound(u"open.ogg", 0));
   if (CommonObjectsLoaded == 0) ShowLoadingScreenWithJingle();
   LogLines({u"", u"Switching to Game Folder"});
   fw_change_dir(u"../");
   fw_change_dir(WeekFolderName());
-  BadgeImage = fw_load_anim_image(u"badges.png", 64, 64, 0, 16, 3);
+  rt_replace_handle(BadgeImage, fw_load_anim_image(u"badges.png", 64, 64, 0, 16, 3));
   LoadSoundEffects();
   scores::LoadScoreFile();
 }

@@ -150,6 +150,7 @@ int32_t PauseScreen() {
   fw_grab_image(screen_copy, 0, 0, 0);
   PauseMenu menu;
   while (menu.result == 0) RunPausePass(menu, screen_copy);
+  rt_release_handle(screen_copy);
   fw_seed_rnd(rt_millisecs());
   WaitWhileEscapeHeld();
   return menu.result;

@@ -125,6 +125,11 @@ std::shared_ptr<platform::Object> rt_handle_to_object(int32_t handle);
 // image or a channel again and again does not keep every old one alive. The
 // number is never given out again; using it afterwards finds nothing.
 void rt_release_handle(int32_t handle);
+// Puts a new handle into a slot, releasing the one it held.
+inline void rt_replace_handle(int32_t& slot, int32_t handle) {
+  if (slot != 0 && slot != handle) rt_release_handle(slot);
+  slot = handle;
+}
 
 namespace platform {
 // The object behind a handle as type T, or null when the handle is 0,
@@ -206,8 +211,7 @@ void fw_get_graphics_mode(int32_t index, int32_t& width, int32_t& height, int32_
                           int32_t& rate);
 int32_t fw_graphics_mode_exists(int32_t width, int32_t height, int32_t depth, int32_t rate);
 // 1 when the window opened, 0 when it could not be opened.
-int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate,
-                         int32_t flags);
+int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate, int32_t flags);
 void fw_close_graphics();
 void fw_set_app_title(const Text& title);
 void fw_set_virtual_resolution(int32_t width, int32_t height);
@@ -363,8 +367,8 @@ struct InputEvent {
 
 struct JoystickState {
   Text name;
-  int32_t buttons = 0;  // number of buttons
-  uint32_t held = 0;    // bit n: button n held
+  int32_t buttons = 0;                 // number of buttons
+  uint32_t held = 0;                   // bit n: button n held
   float axes[6] = {0, 0, 0, 0, 0, 0};  // x, y, z, r, u, v
   float hat = -1.0f;                   // fraction of a turn, -1 centred
 };
@@ -460,8 +464,7 @@ class ScriptedHost : public Host {
   void SetCaption(const std::string& caption_utf8) override { caption = caption_utf8; }
   void ShowCursor(bool show) override { cursor_shown = show; }
   void Present(const uint32_t* pixels, int32_t width, int32_t height) override;
-  void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx,
-                       float& vy) override;
+  void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx, float& vy) override;
   void PumpEvents(std::vector<InputEvent>& out) override;
   int32_t JoystickCount() override { return static_cast<int32_t>(joysticks.size()); }
   JoystickState Joystick(int32_t port) override;

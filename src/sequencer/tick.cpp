@@ -196,7 +196,7 @@ void StartNote(int32_t c, int32_t stem, float rate) {
     fw_stop_channel(slot);
     slot = 0;
   }
-  slot = fw_alloc_channel();
+  rt_replace_handle(slot, fw_alloc_channel());
   if (slot == 0) return;
   fw_cue_sound(stem, slot);
   const PartChannel& part = kPartChannelTable[c];

@@ -103,7 +103,7 @@ void ChooseSize(int32_t width, int32_t height) {
   UiState = 0;
   engine::AddNotice(u"Set size to " + rt_string_from_int(width) + u"x" + rt_string_from_int(height),
                     1);
-  SpriteImage = fw_create_image(width, height, 128, 9);
+  rt_replace_handle(SpriteImage, fw_create_image(width, height, 128, 9));
 }
 
 void DrawSizeGridLines() {

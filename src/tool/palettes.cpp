@@ -44,7 +44,7 @@ void PaintSwatchCell(const platform::PixmapRef& swatch, int32_t column, int32_t 
 // row by row within each column.
 template <class Pick>
 void MakeSwatch(Pick pick) {
-  PaletteSwatchImage = fw_create_image(16, 16, 9, -1);
+  rt_replace_handle(PaletteSwatchImage, fw_create_image(16, 16, 9, -1));
   platform::PixmapRef swatch = fw_lock_image(PaletteSwatchImage, 0, 1, 1);
   for (int32_t column = 0; column < 8; ++column) {
     for (int32_t row = 0; row < 8; ++row) {
@@ -88,7 +88,7 @@ void LoadNamedPalette(const Text& name) {
   engine::AddNotice(u"Loaded Palette : " + name, 1);
   const bool in_palettes = ChangeToRunFolder(u"Palettes") == 1;
   PaletteOn = 1;
-  PaletteSwatchImage = in_palettes ? fw_load_image(name + u".png", 9) : 0;
+  rt_replace_handle(PaletteSwatchImage, in_palettes ? fw_load_image(name + u".png", 9) : 0);
   if (IsReadablePalette(PaletteSwatchImage)) {
     SampleLoadedPalette();
   } else {

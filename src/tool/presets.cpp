@@ -104,6 +104,8 @@ std::vector<Text> ListPngBaseNames() {
 
 int32_t LoadPresetList() {
   rt_delay(50);
+  // The old records go, and their icons with them.
+  PresetList.ForEach([](const std::shared_ptr<data>& preset) { rt_release_handle(preset->icon); });
   PresetList.Clear();
   if (ChangeToRunFolder(u"Presets") == 0) return 0;
   for (const Text& name : ListPngBaseNames()) {
@@ -136,7 +138,7 @@ int32_t ApplyPreset(const data& preset) {
     SpriteWidth = ToolSettings[kWidthEntry];
     SpriteHeight = ToolSettings[kHeightEntry];
   }
-  SpriteImage = fw_create_image(SpriteWidth, SpriteHeight, 128, 9);
+  rt_replace_handle(SpriteImage, fw_create_image(SpriteWidth, SpriteHeight, 128, 9));
   engine::AddNotice(u"Loaded " + SpriteName, 1);
   return 0;
 }

@@ -42,7 +42,7 @@ int32_t CountUsableCells(int32_t sheet) {
 }
 
 void LoadSheet(const Text& path, int32_t& sheet, int32_t& usable_cells) {
-  sheet = fw_load_anim_image(path, 64, 64, 0, kSheetCells, 8);
+  rt_replace_handle(sheet, fw_load_anim_image(path, 64, 64, 0, kSheetCells, 8));
   usable_cells = CountUsableCells(sheet);
 }
 
@@ -74,12 +74,12 @@ int32_t SetUpSpriteTool() {
   sequencer::LoadMusicSamples();
   LoadSheet(u"../../Shapes.png", ShapesImage, ShapeCount);
   LoadSheet(u"../../Filters.png", FiltersImage, FilterCount);
-  CheckerImage = fw_load_image(u"transparent.png", -1);
-  PreviewImage = fw_create_image(128, 128, 128, 9);
-  BlankScreenImage = CreateBlankScreen();
+  rt_replace_handle(CheckerImage, fw_load_image(u"transparent.png", -1));
+  rt_replace_handle(PreviewImage, fw_create_image(128, 128, 128, 9));
+  rt_replace_handle(BlankScreenImage, CreateBlankScreen());
   ListPalettes();
-  LayerImage = fw_create_image(128, 128, 10, 9);
-  SheetImage = fw_create_image(512, 512, 1, 9);
+  rt_replace_handle(LayerImage, fw_create_image(128, 128, 10, 9));
+  rt_replace_handle(SheetImage, fw_create_image(512, 512, 1, 9));
   LoadPresetList();
   return 0;
 }

@@ -128,3 +128,21 @@ TEST(Handles, NumberedInOrderOfFirstRequestAndKeptAlive) {
   EXPECT_EQ(rt_handle_to_object(3), nullptr);
   EXPECT_EQ(rt_handle_to_object(-1), nullptr);
 }
+
+TEST(Handles, AReleasedHandleFreesItsObjectAndIsNeverGivenOutAgain) {
+  std::weak_ptr<platform::Object> watch;
+  int32_t slot = 0;
+  {
+    auto old_object = std::make_shared<platform::Object>();
+    watch = old_object;
+    rt_replace_handle(slot, rt_handle_from_object(old_object));
+  }
+  ASSERT_EQ(slot, 1);
+  rt_replace_handle(slot, rt_handle_from_object(std::make_shared<platform::Object>()));
+  EXPECT_EQ(slot, 2);
+  EXPECT_TRUE(watch.expired());
+  EXPECT_EQ(rt_handle_to_object(1), nullptr);
+  rt_release_handle(1);  // twice is harmless
+  rt_release_handle(99);
+  EXPECT_EQ(rt_handle_from_object(std::make_shared<platform::Object>()), 3);
+}
