@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -86,7 +87,7 @@ TEST(ImageFont, TextHangsFromItsTopLeftCorner) {
 }
 
 TEST(ImageFont, MissingOrDamagedFilesGiveNone) {
-  fs::path folder = fs::temp_directory_path() / "font_test_damaged";
+  fs::path folder = fs::temp_directory_path() / ("font_test_damaged_" + std::to_string(::getpid()));
   fs::create_directories(folder);
   std::ifstream in(kDejaVu, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), {});

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -28,7 +29,8 @@ int32_t ImageOf(const std::vector<std::vector<uint32_t>>& rows, int32_t flags = 
 Text TempPng(const std::string& name) {
   return platform::FromUtf8(
       (fs::temp_directory_path() /
-       (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + name))
+       (std::to_string(::getpid()) + "-" +
+        ::testing::UnitTest::GetInstance()->current_test_info()->name() + name))
           .string());
 }
 

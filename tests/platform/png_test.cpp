@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -19,8 +20,8 @@ class PngTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
-              ("png_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("png_test_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
   }
