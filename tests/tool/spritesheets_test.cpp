@@ -2,8 +2,8 @@
 // Escape, the saved file and the state left behind.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
-#include <regex>
 
 #include "tool/tool_stage.h"
 
@@ -186,11 +186,16 @@ TEST_F(Spritesheets, SavesUnderTheCleanedNameWithDateAndTime) {
 
   std::vector<std::string> files = SavedSheets();
   ASSERT_EQ(files.size(), 1u);
-  std::smatch parts;
-  ASSERT_TRUE(std::regex_match(
-      files[0], parts, std::regex(R"(MySprite_\((\d\d [A-Z][a-z]{2} \d{4})_(\d{6})\)\.png)")))
-      << files[0];
-  EXPECT_TRUE(parts[1] == date_before || parts[1] == date_after) << parts[1];
+  // "MySprite_(DD Mon YYYY_HHMMSS).png": the dot and the time's colons go.
+  const std::string name = files[0], prefix = "MySprite_(";
+  ASSERT_EQ(name.size(), prefix.size() + 23) << name;
+  EXPECT_EQ(name.substr(0, prefix.size()), prefix);
+  const std::string date = name.substr(prefix.size(), 11);
+  EXPECT_TRUE(date == date_before || date == date_after) << name;
+  EXPECT_EQ(name[prefix.size() + 11], '_');
+  const std::string time = name.substr(prefix.size() + 12, 6);
+  EXPECT_TRUE(std::all_of(time.begin(), time.end(), ::isdigit)) << name;
+  EXPECT_EQ(name.substr(prefix.size() + 18), ").png");
   platform::PixmapRef saved =
       fw_load_pixmap(platform::FromUtf8(stage_.Path("Spritesheets/" + files[0]).string()));
   ASSERT_TRUE(saved);
