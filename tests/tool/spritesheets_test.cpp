@@ -115,7 +115,11 @@ TEST_P(SheetLayouts, FillEveryWholeCellAndLeaveTheRestTransparent) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SheetLayouts,
                          ::testing::Values(Layout{8, 8, 64, 64}, Layout{64, 64, 8, 8},
-                                           Layout{24, 16, 21, 32}));
+                                           Layout{24, 16, 21, 32}),
+                         [](const auto& info) {
+                           return std::to_string(info.param.width) + "x" +
+                                  std::to_string(info.param.height);
+                         });
 
 TEST_F(Spritesheets, BatchRowHoldsEachSeedsAnimationThenTheNextSeeds) {
   Pixels sheet = Build(tool::BuildBatchSpritesheet);
