@@ -369,8 +369,8 @@ int32_t SetColourFromHsl(int32_t hue, int32_t saturation, int32_t lightness) {
 }
 
 int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
-  const FrameJob size_only{SpriteWidth, SpriteHeight, frame, 0};
-  if (!SizeFitsCanvas(size_only.width, size_only.height)) {
+  FrameJob job{SpriteWidth, SpriteHeight, frame, 0};
+  if (!SizeFitsCanvas(job.width, job.height)) {
     // Nothing sensible to paint; leave the generator as a painted frame would.
     fw_seed_rnd(wrap_add(SpriteSeed, kLayerStride * kVisitedLayers));
     fw_set_cls_color(120, 120, 120);
@@ -384,7 +384,6 @@ int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
   colour.hue = wrap_add(wrap_add(Setting(11), hue_shift), RandAround(Setting(14)));
   colour.sat = wrap_add(Setting(12), RandAround(Setting(15)));
   colour.light = wrap_add(Setting(13), RandAround(Setting(16)));
-  FrameJob job = size_only;
   job.mirror_coin = fw_rand_int(0, 1);
 
   for (int32_t layer = 1; layer <= kVisitedLayers; ++layer) {

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 #include <set>
 #include <vector>
 
 #include "engine/engine.h"
 #include "tool/tool.h"
+#include "tool/tool_stage.h"
 
 namespace {
 
@@ -488,6 +490,60 @@ TEST_F(Generator, MissingSheetsReadAsDark) {
   model.bright = [](int32_t, int32_t) { return false; };
   EXPECT_EQ(Sprite(), ModelLayerOne(model));
   EXPECT_EQ(Layer(1, 50), 0);  // drawn from 0 to 0: no filter pass
+}
+
+// Settings from a foreign preset may hold anything; none of it may crash,
+// overflow or write outside the images.
+TEST_F(Generator, ForeignSettingsStayInsideTheImages) {
+  const int32_t extremes[] = {INT32_MIN, -256, -1, 0, 1, 2, 63, 110, 255, INT32_MAX};
+  const int32_t sizes[] = {1, 3, 8, 16, 128};
+  const int32_t read[] = {0,  1,  2,  3,  4,  11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 22,
+                          23, 24, 25, 31, 32, 33, 34, 35, 40, 41, 44, 45, 50, 51, 52};
+  std::mt19937 chooser(5);
+  for (int32_t round = 0; round < 24; ++round) {
+    const auto pick = [&] { return extremes[chooser() % 10]; };
+    for (int32_t global : {11, 12, 13, 14, 15, 16, 20, 21}) ToolSettings[global] = pick();
+    for (int32_t layer = 1; layer <= 10; ++layer)
+      for (int32_t offset : read) Layer(layer, offset) = pick();
+    for (int32_t layer = 1; layer <= 10; ++layer)
+      if (chooser() % 2) Layer(layer, 0) = 1;
+    const int32_t size = sizes[round % 5];
+    if (size == 128)  // one busy layer is enough at full size
+      for (int32_t layer = 2; layer <= 10; ++layer) Layer(layer, 0) = 0;
+    Resize(size, sizes[(round / 5) % 4]);
+    SpriteSeed = pick();
+    GenerateSpriteFrame(round % 128, pick());
+    ASSERT_GE(PreviewScale, 1);
+  }
+}
+
+// The real sheets and images of the tool's set-up, with every layer on.
+class GeneratorOnTheToolStage : public Generator {
+ protected:
+  void SetUp() override {}
+};
+
+TEST_F(GeneratorOnTheToolStage, PaintsTheSameBusySpriteTwice) {
+  tool_stage::ToolStage stage;
+  stage.SetUpTool();
+  stage.StartWorkingState(777);
+  Resize(32, 32);
+  for (int32_t layer = 1; layer <= 9; ++layer) {
+    Layer(layer, 0) = 1, Layer(layer, 1) = layer % 3, Layer(layer, 3) = 15 + 5 * layer;
+    Layer(layer, 4) = 10, Layer(layer, 11) = 30, Layer(layer, 17) = 20;
+    Layer(layer, 41) = Layer(layer, 51) = 1, Layer(layer, 52) = 50;
+    Layer(layer, 22) = 60, Layer(layer, 21) = 3;
+  }
+  ToolSettings[12] = 180, ToolSettings[13] = 120, ToolSettings[20] = 4, ToolSettings[21] = 1;
+  SelectPalette(PaletteCount + 1);
+  ASSERT_GT(ShapeCount, 0);
+  ASSERT_GT(FilterCount, 0);
+  GenerateSpriteFrame(1, 0);
+  const std::vector<uint32_t> first = Pixels(SpriteImage, 1, 32, 32);
+  EXPECT_GT(Opaque(first), 32 * 32 / 4);
+  GenerateSpriteFrame(1, 0);
+  EXPECT_EQ(Pixels(SpriteImage, 1, 32, 32), first);
+  EXPECT_EQ(PreviewScale, 4);
 }
 
 }  // namespace

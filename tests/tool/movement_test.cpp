@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <ostream>
 
 #include "tool/tool.h"
 
@@ -20,6 +21,8 @@ struct Axis {
   Movement move;
   int32_t amount;  // settings offset of the amplitude bound
 };
+
+void PrintTo(const Axis& axis, std::ostream* out) { *out << axis.name; }
 
 const Axis kAxes[] = {
     {"horizontal", tool::ApplyHorizontalMovement, 31},

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
@@ -53,8 +54,10 @@ inline platform::InputEvent MouseUp(int32_t button = 1) {
 // "Presets/a.dat" or "Files/001/transparent.png".
 class ToolStage {
  public:
-  // With `with_data` false the run folder holds only its empty folders
-  // (Files/Common, Files/001, Palettes, Presets, Spritesheets).
+  // With data, the fonts and common assets are loaded as the display set-up
+  // loads them (its loading screen is one present). With `with_data` false
+  // the run folder holds only its empty folders (Files/Common, Files/001,
+  // Palettes, Presets, Spritesheets) and nothing is loaded.
   explicit ToolStage(bool with_data = true) : host_(platform::UseScriptedHost()) {
     original_dir_ = fs::current_path();
     std::string pattern = (fs::temp_directory_path() / "quill-tool-XXXXXX").string();
@@ -69,6 +72,7 @@ class ToolStage {
     fw_set_auto_mid_handle(1);
     fw_open_graphics(800, 600, 0, 60, 0);
     fw_set_virtual_resolution(800, 600);
+    if (with_data) LoadCommonAssets();
   }
   ~ToolStage() {
     std::error_code ignored;
@@ -83,8 +87,8 @@ class ToolStage {
   fs::path Path(const std::string& relative) const { return root_ / relative; }
   bool Exists(const std::string& relative) const { return fs::exists(Path(relative)); }
 
-  // The fonts, icons, logos and sounds of Files/Common and the week folder,
-  // loaded as the display set-up loads them (the week folder stays current).
+  // The fonts, icons, logos and sounds of Files/Common and the week folder
+  // and the score file; the week folder stays current.
   void LoadCommonAssets() { engine::LoadCommonObjects(); }
 
   // The whole tool set-up, engine speed test included (a few hundred frames
@@ -120,6 +124,26 @@ class ToolStage {
     platform::PixmapRef pixmap = fw_create_pixmap(width, height);
     for (uint32_t& pixel : pixmap->pixels) pixel = argb;
     fw_save_pixmap_png(pixmap, platform::FromUtf8(Path(relative).string()), 0);
+  }
+  // The bytes of a preset's .dat: the seed, then 3200 settings that are 0
+  // apart from the given (index, value) pairs.
+  static std::string PresetBytes(int32_t seed,
+                                 const std::vector<std::pair<int32_t, int32_t>>& settings = {}) {
+    std::vector<int32_t> ints(3201, 0);
+    ints[0] = seed;
+    for (const auto& [index, value] : settings) ints.at(size_t(index) + 1) = value;
+    std::string bytes;
+    for (int32_t value : ints) {
+      for (int32_t shift = 0; shift < 32; shift += 8) {
+        bytes.push_back(char(uint32_t(value) >> shift & 0xFF));
+      }
+    }
+    return bytes;
+  }
+  // A preset in Presets/: an 8 x 8 grey icon and its .dat.
+  void AddPreset(const std::string& name, const std::string& dat = PresetBytes(1)) const {
+    WritePng("Presets/" + name + ".png", 8, 8);
+    Write("Presets/" + name + ".dat", dat);
   }
   // File names in a folder of the run folder, sorted.
   std::vector<std::string> FileNames(const std::string& relative) const {

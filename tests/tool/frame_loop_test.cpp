@@ -1,0 +1,263 @@
+// The frame loop run pass by pass on the scripted host, with the pointer,
+// buttons, keys and wheel queued for the pass that should see them.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "tool_stage.h"
+
+namespace {
+
+using platform::InputEvent;
+using tool_stage::Event;
+
+struct StopLoop {};
+
+class FrameLoopTest : public ::testing::Test {
+ protected:
+  FrameLoopTest() {
+    stage_.LoadCommonAssets();
+    stage_.SetUpTool();
+    start_ = stage_.host().Presents();
+  }
+
+  // Queues an event for the pumps of pass `pass` (1-based).
+  void At(int32_t pass, const InputEvent& event) {
+    stage_.host().QueueAtFrame(start_ + pass - 1, event);
+  }
+  // The pointer as the controls of pass `pass` see it: latched by the hub at
+  // the end of the pass before.
+  void PointerFor(int32_t pass, float x, float y) {
+    stage_.host().QueueAtFrame(start_ + pass - 2, tool_stage::MouseMove(x, y));
+  }
+  // A left press held over passes first..last, at (x, y).
+  void Click(int32_t first, int32_t last, float x, float y) {
+    PointerFor(first, x, y);
+    At(first, Event(InputEvent::kMouseDown, 1, x, y));
+    At(last + 1, tool_stage::MouseUp(1));
+  }
+  // Runs the loop for `passes` passes; `after` sees each pass once shown.
+  void Run(int32_t passes, std::function<void(int32_t)> after = {}) {
+    stage_.host().on_present = [&](platform::ScriptedHost&, int32_t presents) {
+      const int32_t pass = presents - start_;
+      if (after) after(pass);
+      if (pass >= passes) throw StopLoop{};
+    };
+    EXPECT_THROW(tool::RunSpriteToolLoop(), StopLoop);
+    stage_.host().on_present = nullptr;
+  }
+  uint32_t Pixel(int32_t x, int32_t y) {
+    return stage_.host().LastFrame()[size_t(y) * 800 + size_t(x)] & 0xFFFFFFu;
+  }
+
+  // The passes that regenerated a frame: the generator moved away from the
+  // marker seed the pass before left it at.
+  std::set<int32_t> RegeneratingPasses(int32_t passes) {
+    std::set<int32_t> regenerated;
+    int32_t marker = 0;
+    Run(passes, [&](int32_t pass) {
+      if (pass > 1 && platform::RandomState() != marker) regenerated.insert(pass);
+      fw_seed_rnd(4242);
+      marker = platform::RandomState();
+    });
+    return regenerated;
+  }
+  // The top of the last preset row: its black rectangle below the column's
+  // background, at x 70 where neither name nor icon reaches.
+  int32_t LastRowTop() {
+    int32_t top = -1;
+    for (int32_t y = 19; y < 540; ++y) {
+      if (Pixel(70, y) == 0 && Pixel(70, y - 1) == 0x826464u) top = y;
+    }
+    return top;
+  }
+
+  tool_stage::ToolStage stage_;
+  int32_t start_ = 0;
+};
+
+TEST_F(FrameLoopTest, StartsWithANamedEightByEightSpriteAndNoPalette) {
+  Run(1);
+  EXPECT_EQ(tool::SpriteName, u"NameYourSprite");
+  EXPECT_EQ(tool::SpriteWidth, 8);
+  EXPECT_EQ(tool::SpriteHeight, 8);
+  EXPECT_EQ(fw_image_width(tool::SpriteImage), 8);
+  EXPECT_EQ(fw_image_frames(tool::SpriteImage), 128);
+  EXPECT_EQ(tool::PaletteOn, 0);
+  EXPECT_EQ(tool::UiState, 0);
+  EXPECT_EQ(tool::TicksPerFrame, 8);
+  ASSERT_FALSE(stage_.Notices().empty());
+  EXPECT_EQ(stage_.Notices().back(), u"No Specific Palette");
+}
+
+TEST_F(FrameLoopTest, FourFramesAreEachRebuiltOnceEveryThirtyTwoPasses) {
+  tool::ToolSettings[20] = 4;
+  auto passes = RegeneratingPasses(64);
+  EXPECT_EQ(passes, (std::set<int32_t>{8, 16, 24, 32, 40, 48, 56, 64}));
+  EXPECT_EQ(tool::AnimFrames, 4);
+}
+
+TEST_F(FrameLoopTest, WithoutFramesTheFirstFrameIsRebuiltEveryPass) {
+  auto passes = RegeneratingPasses(10);
+  EXPECT_EQ(passes.size(), 9u);  // every pass after the first observed one
+}
+
+TEST_F(FrameLoopTest, HeldNewChangesTheSeedEveryPassWhileHeldSaveWritesOnce) {
+  Click(3, 6, 775, 445);    // New
+  Click(10, 16, 100, 575);  // Save
+  std::vector<int32_t> seeds;
+  Run(20, [&](int32_t) { seeds.push_back(tool::SpriteSeed); });
+  for (int32_t pass = 3; pass <= 6; ++pass) {
+    EXPECT_NE(seeds[size_t(pass - 1)], seeds[size_t(pass - 2)]) << "pass " << pass;
+  }
+  EXPECT_EQ(seeds[6], seeds[7]);
+  int32_t saves = 0;
+  for (const Text& notice : stage_.Notices()) saves += notice == u"Saved NameYourSprite";
+  EXPECT_EQ(saves, 1);
+  EXPECT_TRUE(stage_.Exists("Presets/NameYourSprite.dat"));
+  EXPECT_TRUE(stage_.Exists("Presets/NameYourSprite.png"));
+}
+
+TEST_F(FrameLoopTest, SettingsOpenerOpensOnPressStaysOpenAndClosesOnPressOutside) {
+  Click(3, 5, 400, 9);      // open and hold
+  Click(10, 10, 700, 300);  // press outside the menu
+  Click(15, 15, 400, 9);    // open again
+  Click(20, 21, 400, 9);    // press the opener while the menu is open
+  std::vector<int32_t> states;
+  Run(22, [&](int32_t) { states.push_back(tool::UiState); });
+  EXPECT_EQ(states[2], 6);
+  EXPECT_EQ(states[7], 6);  // released, still open
+  EXPECT_EQ(states[9], 0);  // closed by the press outside
+  EXPECT_EQ(states[14], 6);
+  EXPECT_EQ(states[19], 0);  // the press closes it in that pass...
+  EXPECT_EQ(states[20], 6);  // ...and, still held, opens it in the next
+}
+
+TEST_F(FrameLoopTest, PressOutsideAMenuClosesItWithoutUsingThePress) {
+  Click(3, 3, 400, 9);   // settings menu
+  Click(6, 8, 150, 50);  // on the "Base Hue" bar
+  std::vector<int32_t> hues, states;
+  Run(9, [&](int32_t) {
+    hues.push_back(tool::ToolSettings[11]);
+    states.push_back(tool::UiState);
+  });
+  EXPECT_EQ(states[5], 0);
+  EXPECT_EQ(hues[5], 0);  // the menu was still open when the slider was drawn
+  EXPECT_EQ(hues[6], (150 - 82) * 255 / 148);
+}
+
+TEST_F(FrameLoopTest, PointerOnTheNameBoxClosesAMenuAndStartsEditing) {
+  Click(3, 3, 9, 9);  // palette menu
+  PointerFor(6, 200, 576);
+  At(7, Event(InputEvent::kChar, 'Q'));
+  At(7, Event(InputEvent::kChar, ' '));
+  std::vector<int32_t> states;
+  Run(9, [&](int32_t) { states.push_back(tool::UiState); });
+  EXPECT_EQ(states[3], 1);
+  EXPECT_EQ(states[5], 10);
+  EXPECT_EQ(tool::SpriteName, u"NameYourSpriteQ");  // the blank is removed
+}
+
+TEST_F(FrameLoopTest, EnterOrAPressOutsideEndsNameEditing) {
+  Click(3, 3, 200, 576);
+  At(5, tool_stage::KeyDown(13));
+  PointerFor(6, 400, 300);
+  At(6, tool_stage::KeyUp(13));
+  std::vector<int32_t> states, active;
+  Run(7, [&](int32_t) {
+    states.push_back(tool::UiState);
+    active.push_back(tool::NameBoxActive);
+  });
+  EXPECT_EQ(states[2], 10);
+  EXPECT_EQ(active[2], 1);
+  EXPECT_EQ(active[4], 0);
+  EXPECT_EQ(states[5], 0);
+}
+
+TEST_F(FrameLoopTest, TileViewClosesOnAPressUnlessSaveUsedItFirst) {
+  Click(3, 3, 370, 575);  // Tile
+  Click(6, 6, 100, 575);  // Save acts first: the view stays
+  Click(9, 9, 700, 300);  // an idle spot closes it
+  std::vector<int32_t> states;
+  Run(10, [&](int32_t) { states.push_back(tool::UiState); });
+  EXPECT_EQ(states[2], 3);
+  EXPECT_EQ(states[5], 3);
+  EXPECT_EQ(states[8], 0);
+}
+
+TEST_F(FrameLoopTest, FivePresetsScrollByWheelAndArrowsWithinTheirRange) {
+  for (int32_t i = 1; i <= 5; ++i) {
+    const std::string name = "Presets/p" + std::to_string(i);
+    stage_.WritePng(name + ".png", 8, 2);
+    stage_.Write(name + ".dat", std::string(12804, '\0'));
+  }
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 5);
+  At(2, Event(InputEvent::kWheel, -1));
+  At(4, tool_stage::KeyDown(40));
+  At(6, tool_stage::KeyUp(40));
+  At(8, Event(InputEvent::kWheel, -30));
+  At(10, Event(InputEvent::kWheel, 50));
+  std::vector<int32_t> offsets;
+  Run(12, [&](int32_t) { offsets.push_back(LastRowTop() - 342); });
+  // Each pass draws with the offset the pass before left.
+  EXPECT_EQ(offsets[1], 0);
+  EXPECT_EQ(offsets[2], -24);
+  EXPECT_EQ(offsets[4], -24 - 16);
+  EXPECT_EQ(offsets[5], -24 - 32);
+  EXPECT_EQ(offsets[6], -24 - 32);
+  EXPECT_EQ(offsets[8], -320);
+  EXPECT_EQ(offsets[10], 0);
+}
+
+TEST_F(FrameLoopTest, ATallNarrowSpriteIsPreviewedAtScaleTwoAndTilesTheSheet) {
+  tool::ToolSettings[200] = 1;
+  tool::ToolSettings[203] = 100;
+  tool::ToolSettings[211] = 40;
+  tool::ToolSettings[13] = 128;
+  tool::ToolSettings[12] = 128;
+  Click(3, 3, 109, 9);   // size menu
+  Click(5, 5, 113, 83);  // 16 x 64
+  Click(8, 8, 370, 575);
+  Run(9);
+  EXPECT_EQ(tool::SpriteWidth, 16);
+  EXPECT_EQ(tool::SpriteHeight, 64);
+  EXPECT_EQ(tool::PreviewScale, 2);
+  EXPECT_EQ(tool::UiState, 3);
+  auto sprite = fw_lock_image(tool::SpriteImage, 0);
+  auto sheet = fw_lock_image(tool::SheetImage, 0);
+  int32_t painted = 0;
+  for (int32_t y = 0; y < 512; y += 3) {
+    for (int32_t x = 0; x < 512; x += 5) {
+      const uint32_t expected = fw_read_pixel(sprite, x % 16, y % 64);
+      ASSERT_EQ(fw_read_pixel(sheet, x, y) & 0xFFFFFFu, expected & 0xFFFFFFu) << x << "," << y;
+      painted += (expected & 0xFFFFFFu) != 0;
+    }
+  }
+  EXPECT_GT(painted, 0);
+}
+
+TEST_F(FrameLoopTest, PresetsWhoseIconsCannotBeScaledShowTheirNamesAndStillLoad) {
+  stage_.Write("Presets/Broken.png", "not a picture");
+  std::string values(12804, '\0');
+  values[4 * 3000] = 16;  // width
+  values[4 * 2999] = 8;   // height
+  stage_.Write("Presets/Broken.dat", values);
+  stage_.WritePng("Presets/Huge.png", 100, 100);  // too big to enlarge: scale 0
+  stage_.Write("Presets/Huge.dat", values);
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 2);
+  if (tool::PresetList.Links().front()->name != u"Broken") {
+    tool::PresetList.Sort(1, [](const tool::data& a, const tool::data& b) {
+      return rt_string_compare(a.name, b.name);
+    });
+  }
+  ASSERT_EQ(tool::PresetList.Links().front()->icon, 0);
+  Click(3, 3, 39, 54);
+  Run(5);
+  EXPECT_EQ(tool::SpriteName, u"Broken");
+  EXPECT_EQ(tool::SpriteWidth, 16);
+}
+
+}  // namespace

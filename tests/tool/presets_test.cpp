@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tool_stage.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tool_stage::ToolStage;
+
+int32_t IntAt(const std::string& bytes, size_t position) {
+  uint32_t value = 0;
+  std::memcpy(&value, bytes.data() + position * 4, 4);  // little-endian hosts only
+  return static_cast<int32_t>(value);
+}
+
+std::vector<std::shared_ptr<tool::data>> Presets() {
+  std::vector<std::shared_ptr<tool::data>> records;
+  tool::PresetList.ForEach([&](const auto& record) { records.push_back(record); });
+  return records;
+}
+
+class PresetTest : public ::testing::Test {
+ protected:
+  PresetTest() : stage(false) { stage.StartWorkingState(-7); }
+
+  // Paints every pixel of one frame of the sprite.
+  void PaintFrame(int32_t frame, uint32_t argb) {
+    platform::PixmapRef pixels = fw_lock_image(tool::SpriteImage, frame);
+    for (uint32_t& pixel : pixels->pixels) pixel = argb;
+    fw_unlock_image(tool::SpriteImage, frame);
+  }
+  void ExpectInWeekFolder() {
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), stage.Path("Files/001")));
+  }
+
+  ToolStage stage;
+};
+
+TEST_F(PresetTest, SaveWritesTheSeedThenTheSettingsWithTheWorkingSize) {
+  tool::SpriteName = u"Knight";
+  tool::SpriteWidth = 16;
+  tool::SpriteHeight = 40;
+  tool::SpriteImage = fw_create_image(16, 40, 128, 9);
+  PaintFrame(3, 0xFF2040C0u);
+  tool::ToolSettings[0] = 5;
+  tool::ToolSettings[3199] = -1;  // the size entries stay 0, as Clear leaves them
+
+  tool::SavePreset(3);
+
+  const std::string dat = stage.Read("Presets/Knight.dat");
+  ASSERT_EQ(dat.size(), 12804u);
+  EXPECT_EQ(IntAt(dat, 0), -7);
+  EXPECT_EQ(IntAt(dat, 1), 5);
+  EXPECT_EQ(IntAt(dat, 2999), 40);
+  EXPECT_EQ(IntAt(dat, 3000), 16);
+  EXPECT_EQ(IntAt(dat, 3200), -1);
+  platform::PixmapRef icon = fw_load_pixmap(platform::FromUtf8(stage.Path("Presets/Knight.png")));
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(icon->width, 16);
+  EXPECT_EQ(icon->height, 40);
+  EXPECT_EQ(fw_read_pixel(icon, 15, 39), 0xFF2040C0u);
+  EXPECT_EQ(ToolStage::Notices(), std::vector<Text>{u"Saved Knight"});
+  ASSERT_EQ(tool::PresetList.Count(), 1);
+  EXPECT_EQ(Presets()[0]->name, u"Knight");
+  EXPECT_EQ(tool::WorkPixmap, nullptr);
+  ExpectInWeekFolder();
+}
+
+TEST_F(PresetTest, AnEmptyNameSavesAsAutosave) {
+  tool::SpriteName.clear();
+  tool::SavePreset(0);
+  EXPECT_EQ(tool::SpriteName, u"Autosave");
+  EXPECT_TRUE(stage.Exists("Presets/Autosave.png"));
+  EXPECT_TRUE(stage.Exists("Presets/Autosave.dat"));
+}
+
+TEST_F(PresetTest, SavingTwiceUnderOneNameLeavesOneRowWithTheNewIcon) {
+  PaintFrame(0, 0xFF0000FFu);
+  tool::SavePreset(0);
+  PaintFrame(0, 0xFF00FF00u);
+  tool::SavePreset(0);
+
+  ASSERT_EQ(tool::PresetList.Count(), 1);
+  platform::PixmapRef icon = fw_lock_image(Presets()[0]->icon, 0);
+  EXPECT_EQ(fw_read_pixel(icon, 0, 0), 0xFF00FF00u);
+  EXPECT_EQ(stage.FileNames("Presets"),
+            (std::vector<std::string>{"NameYourSprite.dat", "NameYourSprite.png"}));
+}
+
+TEST_F(PresetTest, OnlyALowerCasePngWithADatMakesARow) {
+  stage.AddPreset("pair", ToolStage::PresetBytes(1, {}));
+  stage.WritePng("Presets/upper.PNG", 8, 8);
+  stage.Write("Presets/upper.dat", ToolStage::PresetBytes(2, {}));
+  stage.WritePng("Presets/lonely.png", 8, 8);
+  stage.Write("Presets/orphan.dat", ToolStage::PresetBytes(3, {}));
+  stage.Write("Presets/notes.txt", "x");
+  fs::create_directories(stage.Path("Presets/folder.dat"));
+  stage.WritePng("Presets/folder.png", 8, 8);
+
+  tool::LoadPresetList();
+
+  ASSERT_EQ(tool::PresetList.Count(), 1);
+  EXPECT_EQ(Presets()[0]->name, u"pair");
+  EXPECT_EQ(Presets()[0]->seed, 1);
+  EXPECT_NE(Presets()[0]->icon, 0);
+  ExpectInWeekFolder();
+}
+
+TEST_F(PresetTest, LoadingAndSavingAgainWritesTheSameBytes) {
+  const std::string original = ToolStage::PresetBytes(
+      -123456789, {{0, 9}, {11, 200}, {2998, 24}, {2999, 16}, {2500, -42}, {3199, 77}});
+  stage.AddPreset("Slime", original);
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 1);
+
+  tool::ApplyPreset(*Presets()[0]);
+  tool::SavePreset(0);
+
+  EXPECT_EQ(stage.Read("Presets/Slime.dat"), original);
+}
+
+TEST_F(PresetTest, ApplyCopiesTheRecordIntoTheWorkingState) {
+  stage.AddPreset("Bat", ToolStage::PresetBytes(99, {{20, 4}, {2998, 24}, {2999, 16}}));
+  tool::LoadPresetList();
+  std::shared_ptr<tool::data> record = Presets()[0];
+
+  tool::ApplyPreset(*record);
+  tool::ToolSettings[20] = 5;
+
+  EXPECT_EQ(tool::SpriteSeed, 99);
+  EXPECT_EQ(record->values[20], 4);  // the record keeps its own values
+  EXPECT_EQ(tool::SpriteName, u"Bat");
+  EXPECT_EQ(tool::SpriteWidth, 16);
+  EXPECT_EQ(tool::SpriteHeight, 24);
+  EXPECT_EQ(fw_image_width(tool::SpriteImage), 16);
+  EXPECT_EQ(fw_image_height(tool::SpriteImage), 24);
+  EXPECT_EQ(fw_image_frames(tool::SpriteImage), 128);
+  EXPECT_EQ(ToolStage::Notices().back(), u"Loaded Bat");
+}
+
+TEST_F(PresetTest, AShortDatLoadsWithTheMissingValuesZero) {
+  std::string bytes = ToolStage::PresetBytes(0x01020304, {{0, 7}, {1, 0x7FFFFFFF}});
+  stage.AddPreset("short", bytes.substr(0, 10));
+  stage.AddPreset("long", bytes + "trailing bytes");
+  tool::LoadPresetList();
+
+  ASSERT_EQ(tool::PresetList.Count(), 2);
+  for (const auto& record : Presets()) {
+    EXPECT_EQ(record->seed, 0x01020304);
+    EXPECT_EQ(record->values[0], 7);
+    EXPECT_EQ(record->values[1], record->name == u"short" ? 0xFFFF : 0x7FFFFFFF);
+    EXPECT_EQ(record->values[2], 0);
+    EXPECT_EQ(record->values.size(), 3200u);
+  }
+}
+
+TEST_F(PresetTest, AStoredSizeNoControlCouldMakeKeepsTheWorkingSize) {
+  for (auto [width, height] : {std::pair{12, 16}, {16, 0}, {72, 8}, {-8, 8}}) {
+    tool::SpriteWidth = tool::SpriteHeight = 32;
+    tool::data record;
+    record.name = u"odd";
+    record.values[2999] = width;
+    record.values[2998] = height;
+    record.values[11] = 140;
+    tool::ApplyPreset(record);
+    EXPECT_EQ(tool::SpriteWidth, 32);
+    EXPECT_EQ(tool::SpriteHeight, 32);
+    EXPECT_EQ(tool::ToolSettings[11], 140);
+    EXPECT_EQ(fw_image_width(tool::SpriteImage), 32);
+    EXPECT_EQ(ToolStage::Notices().back(), u"Loaded odd");
+  }
+}
+
+TEST_F(PresetTest, AnIconThatFailsToLoadLeavesIconZero) {
+  stage.Write("Presets/broken.png", "not a picture");
+  stage.Write("Presets/broken.dat", ToolStage::PresetBytes(5, {}));
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 1);
+  EXPECT_EQ(Presets()[0]->icon, 0);
+  EXPECT_EQ(Presets()[0]->seed, 5);
+}
+
+TEST_F(PresetTest, AFailedWriteKeepsThePreviousPresetAndSaysSo) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
+  const std::string previous = ToolStage::PresetBytes(1, {{2998, 8}, {2999, 8}});
+  stage.AddPreset("Hero", previous);
+  fs::create_symlink("/dev/full", stage.Path("Presets/Hero.dat.saving"));
+  tool::SpriteName = u"Hero";
+
+  tool::SavePreset(0);
+
+  EXPECT_EQ(stage.Read("Presets/Hero.dat"), previous);
+  EXPECT_FALSE(fs::is_symlink(stage.Path("Presets/Hero.dat.saving")));
+  EXPECT_EQ(ToolStage::Notices(), std::vector<Text>{u"Save Failed : Hero"});
+  ASSERT_EQ(tool::PresetList.Count(), 1);
+  ExpectInWeekFolder();
+}
+
+TEST_F(PresetTest, ASaveWithoutAnIconOrAPresetsFolderFails) {
+  tool::SpriteImage = 0;
+  tool::SavePreset(0);
+  EXPECT_FALSE(stage.Exists("Presets/NameYourSprite.dat"));
+
+  fs::remove_all(stage.Path("Presets"));
+  stage.StartWorkingState();
+  tool::SavePreset(0);
+  EXPECT_EQ(ToolStage::Notices(),
+            (std::vector<Text>{u"Save Failed : NameYourSprite", u"Save Failed : NameYourSprite"}));
+  EXPECT_EQ(stage.FileNames(""), (std::vector<std::string>{"Files", "Palettes", "Spritesheets"}));
+  EXPECT_EQ(tool::PresetList.Count(), 0);
+  ExpectInWeekFolder();
+}
+
+}  // namespace
