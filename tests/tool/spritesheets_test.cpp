@@ -70,7 +70,6 @@ bool AnyVisible(const Pixels& pixels) {
 class Spritesheets : public ::testing::Test {
  protected:
   void SetUp() override {
-    stage_.LoadCommonAssets();
     stage_.SetUpTool();
     stage_.StartWorkingState(kStartSeed);
     UseLivelySettings(4);
