@@ -179,6 +179,19 @@ TEST_F(Spritesheets, SameSeedGivesTheSameSheetAndTheStateIsRestored) {
   EXPECT_EQ(tool::SpriteSeed, kStartSeed);
 }
 
+TEST_F(Spritesheets, SeedsNearTheTopOfTheRangeWrapIntoTheNextSeed) {
+  // seed + a draw of up to seed passes 2^31 - 1: the step wraps, never faults.
+  const int32_t high_seed = 2147483000;
+  tool::SpriteSeed = high_seed;
+  UseSize(64, 64);
+  UseLivelySettings(1);
+  Pixels first = Build(tool::BuildBatchSpritesheet);
+  EXPECT_EQ(tool::SpriteSeed, high_seed);
+  EXPECT_EQ(Cell(first, 0, 0), DirectFrame(high_seed, 0, 0));
+  EXPECT_TRUE(AnyVisible(Cell(first, 7, 7)));
+  EXPECT_EQ(Build(tool::BuildBatchSpritesheet), first);
+}
+
 TEST_F(Spritesheets, SavesUnderTheCleanedNameWithDateAndTime) {
   tool::SpriteName = u"My.Sprite";
   UseSize(64, 64);
