@@ -133,7 +133,7 @@ TEST_F(Spritesheets, BatchRowHoldsEachSeedsAnimationThenTheNextSeeds) {
 }
 
 TEST_F(Spritesheets, WithoutAnimationBatchCellsTakeANewSeedEach) {
-  UseSize(16, 16);
+  UseSize(32, 32);
   for (int32_t frames : {0, 1}) {
     UseLivelySettings(frames);
     Pixels sheet = Build(tool::BuildBatchSpritesheet);
@@ -146,14 +146,15 @@ TEST_F(Spritesheets, WithoutAnimationBatchCellsTakeANewSeedEach) {
 }
 
 TEST_F(Spritesheets, WithoutAnimationColourVariantCellsStepTheHueThenTheSeed) {
-  UseSize(16, 16);
+  UseSize(32, 32);
   for (int32_t frames : {0, 1}) {
     UseLivelySettings(frames);
     Pixels sheet = Build(tool::BuildColourVariantSpritesheet);
-    for (int32_t column = 0; column < 24; ++column) {
-      const int32_t seed = column < 20 ? kStartSeed : SeedAfter(kStartSeed);
-      ASSERT_EQ(Cell(sheet, column, 0), DirectFrame(seed, 0, 13 * (column % 20)))
-          << frames << ", " << column;
+    // 16 cells a row: the twenty-first cell, on the second row, has the next seed.
+    for (int32_t cell = 0; cell < 24; ++cell) {
+      const int32_t seed = cell < 20 ? kStartSeed : SeedAfter(kStartSeed);
+      ASSERT_EQ(Cell(sheet, cell % 16, cell / 16), DirectFrame(seed, 0, 13 * (cell % 20)))
+          << frames << ", " << cell;
     }
     EXPECT_NE(Cell(sheet, 0, 0), Cell(sheet, 1, 0));
   }
