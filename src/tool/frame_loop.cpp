@@ -45,12 +45,11 @@ struct LoopState {
   int32_t ShownFrame() const { return wrap_div(pass_counter, TicksPerFrame); }
 };
 
-void StartValues(LoopState& loop) {
+void StartValues() {
   SpriteName = u"NameYourSprite";
   SpriteWidth = 8;
   SpriteHeight = 8;
   SelectPalette(0);
-  loop = LoopState{};
   TicksPerFrame = 8;
   SpriteSeed = rt_millisecs();
   SpriteImage = fw_create_image(SpriteWidth, SpriteHeight, 128, 9);
@@ -89,7 +88,7 @@ void ScrollPresetColumn(int32_t& scroll) {
 // load has no size to scale by, so its row shows the name alone.
 void DrawPresetIcon(int32_t icon, int32_t top) {
   const int32_t w = fw_image_width(icon), h = fw_image_height(icon);
-  if (icon == 0 || w <= 0 || h <= 0) return;
+  if (w <= 0 || h <= 0) return;
   PreviewScale = FitScale(64, w, h);
   SetColour(kWhite);
   SetScaleXY(float(PreviewScale));
@@ -283,8 +282,8 @@ void RunOverlays() {
 }  // namespace
 
 int32_t RunSpriteToolLoop() {
+  StartValues();
   LoopState loop;
-  StartValues(loop);
   while (true) {
     StartPass();
     AnimFrames = ToolSettings[20];

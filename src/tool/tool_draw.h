@@ -22,7 +22,7 @@ inline constexpr Colour kGreen{0, 255, 0};
 inline constexpr Colour kBarBlue{120, 120, 255};
 inline constexpr Colour kBarRed{255, 120, 120};
 inline constexpr Colour kHoverYellow{255, 255, 150};
-inline constexpr Colour kHoverPaleRed{255, 255, 120};
+inline constexpr Colour kHoverNegative{255, 255, 120};
 inline constexpr Colour kCurrentSizeBlue{150, 150, 255};
 
 inline void SetColour(Colour c) { engine::SetColourAlpha(float(c.r), float(c.g), float(c.b)); }

@@ -33,7 +33,7 @@ void DrawCentredFill(int32_t x, int32_t y, int32_t min, int32_t max, int32_t ran
     FillRect(x + zero + 1, y + 13, width, 14, hovered ? kHoverYellow : kBarBlue);
   } else {
     const int32_t width = wrap_div(wrap_mul(value, zero), min);
-    FillRect(x + zero - width + 1, y + 13, width, 14, hovered ? kHoverPaleRed : kBarRed);
+    FillRect(x + zero - width + 1, y + 13, width, 14, hovered ? kHoverNegative : kBarRed);
   }
 }
 
