@@ -181,9 +181,9 @@ int32_t PrevMouseInRect(int32_t x, int32_t y, int32_t w, int32_t h);
 // ---------------------------------------------------------------------------
 
 int32_t OptionsMenuFrame();
-int32_t SettingChooserRow(int32_t index, int32_t x, int32_t y, int32_t icon_base,
-                          const Text& o1, const Text& o2, const Text& o3, const Text& o4,
-                          const Text& o5, const Text& o6);
+int32_t SettingChooserRow(int32_t index, int32_t x, int32_t y, int32_t icon_base, const Text& o1,
+                          const Text& o2, const Text& o3, const Text& o4, const Text& o5,
+                          const Text& o6);
 int32_t VolumeSlider(int32_t value, int32_t x, int32_t y, const Text& label);
 int32_t KeyBindingRow(int32_t key_index, int32_t x, int32_t y);
 
@@ -227,8 +227,7 @@ int32_t NowMillis();
 int64_t MakeTimestamp(const Text& date = Text());
 Text FormatTimeOfDay(int64_t timestamp);
 Text FormatDate(int64_t timestamp);
-Text FormatDuration(int32_t ms, int32_t show_seconds, int32_t show_minutes,
-                    int32_t show_hours);
+Text FormatDuration(int32_t ms, int32_t show_seconds, int32_t show_minutes, int32_t show_hours);
 int32_t DayNumberOfDate(const Text& date);
 int32_t DaysInMonth(const Text& date);
 Text MonthName(int32_t month, int32_t long_form);
