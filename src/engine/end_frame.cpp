@@ -27,7 +27,7 @@ constexpr int32_t kPopupFrames = 120;
 bool SlowSystem() { return EngineSettings[7] != 0; }
 
 void ToggleOptionsOnTab() {
-  if (fw_key_hit(9) == 0) return;
+  if (fw_key_hit(vk::kTab) == 0) return;
   OptionsOpen = 1 - OptionsOpen;
   WriteSetupIni();
 }
@@ -35,8 +35,8 @@ void ToggleOptionsOnTab() {
 int32_t HandleFrameGatedKeys() {
   int32_t result = 0;
   if (FrameSkipPhase != 0 && SlowSystem()) return result;
-  if (fw_key_hit(122) != 0) TakeScreenshot();
-  if (fw_key_down(27) != 0 && PauseState == 1) {
+  if (fw_key_hit(vk::kF11) != 0) TakeScreenshot();
+  if (fw_key_down(vk::kEscape) != 0 && PauseState == 1) {
     PauseState = 2;
     result = PauseScreen();
     PauseState = 1;
@@ -51,7 +51,7 @@ Text CountOfLimit(int32_t slot) {
 }
 
 void DrawDebugOverlay() {
-  if (fw_key_hit(123) != 0) DebugOverlayOn = 1 - DebugOverlayOn;
+  if (fw_key_hit(vk::kF12) != 0) DebugOverlayOn = 1 - DebugOverlayOn;
   if (DebugOverlayOn != 1) return;
   fw_set_image_font(FontTable[1]);
   DrawOverlayRow(2, rt_string_from_int(FramesPerSecond));
@@ -129,11 +129,7 @@ void MeasureFrameRate() {
   LastFrameTime = NowMillis();
 }
 
-bool QuitRequested() {
-  bool alt = fw_key_down(164) != 0 || fw_key_down(165) != 0;
-  if (fw_key_down(115) != 0 && alt) return true;
-  return fw_app_terminate_requested() != 0;
-}
+bool QuitRequested() { return AltF4Held() || fw_app_terminate_requested() != 0; }
 
 }  // namespace
 

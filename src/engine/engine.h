@@ -201,6 +201,9 @@ Text KeyCodeName(int32_t code);
 int32_t ScanAnyInput();
 int32_t InputCodeDown(int32_t code);
 int32_t ControlDown(int32_t control, int32_t player);
+// F4 held together with either Alt key: the quit keys of the hub and of the
+// closing screen.
+bool AltF4Held();
 
 // ---------------------------------------------------------------------------
 // Text helpers and text entry

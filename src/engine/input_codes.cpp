@@ -19,8 +19,6 @@ float JoyRestV[5] = {};
 namespace {
 
 constexpr int32_t kMaxJoysticks = 4;
-constexpr int32_t kKeyF11 = 122;
-constexpr int32_t kKeyF12 = 123;
 constexpr int32_t kLastKeyCode = 255;
 constexpr int32_t kFirstJoystickCode = 300;
 constexpr int32_t kPastLastJoystickCode = 500;
@@ -120,7 +118,7 @@ bool JoystickCodeDown(int32_t code) {
 }  // namespace
 
 int32_t ScanAnyInput() {
-  if (fw_key_down(kKeyF11) || fw_key_down(kKeyF12)) return 0;
+  if (fw_key_down(vk::kF11) || fw_key_down(vk::kF12)) return 0;
   if (int32_t key = ScanKeys()) return key;
   const int32_t count = ClampInt(JoyCount, 0, kMaxJoysticks);
   for (int32_t j = 1; j <= count; ++j) {
@@ -143,6 +141,11 @@ int32_t ControlDown(int32_t control, int32_t player) {
   const int64_t index = (int64_t(player) - 1) * 20 + control;
   if (index < 0 || index > 100) return 0;
   return InputCodeDown(KeyMap[index]);
+}
+
+bool AltF4Held() {
+  bool alt = fw_key_down(vk::kLeftAlt) != 0 || fw_key_down(vk::kRightAlt) != 0;
+  return fw_key_down(vk::kF4) != 0 && alt;
 }
 
 }  // namespace engine

@@ -6,10 +6,6 @@ namespace engine {
 
 namespace {
 
-constexpr int32_t kEscapeKey = 27;
-constexpr int32_t kSpaceKey = 32;
-constexpr int32_t kUpKey = 38;
-constexpr int32_t kDownKey = 40;
 constexpr int32_t kTitleSeed = 37171650;
 constexpr int32_t kChoiceContinue = 1;
 constexpr int32_t kChoiceQuit = 99;
@@ -26,7 +22,7 @@ struct PauseMenu {
 
 // Sleeps between polls so that waiting for a release does not spin.
 void WaitWhileEscapeHeld() {
-  while (fw_key_down(kEscapeKey) != 0) rt_delay(1);
+  while (fw_key_down(vk::kEscape) != 0) rt_delay(1);
 }
 
 bool AnyPlayerControlDown(int32_t control) {
@@ -36,10 +32,10 @@ bool AnyPlayerControlDown(int32_t control) {
   return false;
 }
 
-bool UpHeld() { return AnyPlayerControlDown(0) || fw_key_down(kUpKey) != 0; }
-bool DownHeld() { return AnyPlayerControlDown(8) || fw_key_down(kDownKey) != 0; }
+bool UpHeld() { return AnyPlayerControlDown(0) || fw_key_down(vk::kUp) != 0; }
+bool DownHeld() { return AnyPlayerControlDown(8) || fw_key_down(vk::kDown) != 0; }
 bool SelectHeld() {
-  return AnyPlayerControlDown(10) || AnyPlayerControlDown(11) || fw_key_down(kSpaceKey) != 0;
+  return AnyPlayerControlDown(10) || AnyPlayerControlDown(11) || fw_key_down(vk::kSpace) != 0;
 }
 
 void SetWobbleScale(const PauseMenu& menu) {
@@ -137,7 +133,7 @@ void RunPausePass(PauseMenu& menu, int32_t screen_copy) {
   SetWobbleScale(menu);
   DrawTitleCopies(menu, 141, 180);
   EndFrame(FrameRateTarget, 1, 1);
-  if (fw_key_down(kEscapeKey) != 0) {
+  if (fw_key_down(vk::kEscape) != 0) {
     menu.result = menu.highlighted == 1 ? kChoiceQuit : kChoiceContinue;
   }
 }

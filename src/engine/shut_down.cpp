@@ -30,9 +30,7 @@ bool AnyInputHeld() {
   bool any_input = ScanAnyInput() > 0;
   bool buttons = fw_mouse_down(1) != 0;
   buttons = (fw_mouse_down(2) != 0) || buttons;
-  bool alt = fw_key_down(164) != 0;
-  alt = (fw_key_down(165) != 0) || alt;
-  bool alt_f4 = (fw_key_down(115) != 0) && alt;
+  bool alt_f4 = AltF4Held();
   bool close_request = fw_app_terminate_requested() != 0;
   return any_input || buttons || alt_f4 || close_request;
 }

@@ -9,9 +9,6 @@ Text PlayerName = u"Player";
 
 namespace {
 
-constexpr int32_t kKeyBackspace = 8;
-constexpr int32_t kKeyEnter = 13;
-constexpr int32_t kKeyEscape = 27;
 constexpr int32_t kLeftButton = 1;
 constexpr int32_t kCallsBetweenRepeats = 8;
 constexpr int32_t kCursorBlinkMs = 600;
@@ -30,7 +27,7 @@ void DropLastCharacter(Text& text) {
 // A held Backspace deletes at once and then at every eighth call.
 bool BackspaceDeletesNow() {
   bool deletes = false;
-  if (!fw_key_down(kKeyBackspace)) {
+  if (!fw_key_down(vk::kBackspace)) {
     BackspaceRepeat = 0;
   } else if (BackspaceRepeat == 0) {
     BackspaceRepeat = kCallsBetweenRepeats;
@@ -41,7 +38,7 @@ bool BackspaceDeletesNow() {
 }
 
 bool DialogKeysHeld() {
-  return fw_key_down(kKeyEscape) || fw_mouse_down(kLeftButton) || fw_key_down(kKeyEnter);
+  return fw_key_down(vk::kEscape) || fw_mouse_down(kLeftButton) || fw_key_down(vk::kEnter);
 }
 
 void WaitForDialogKeysReleased() {
@@ -51,7 +48,7 @@ void WaitForDialogKeysReleased() {
 void EditPlayerName() {
   AppendTypedCharacter(PlayerName);
   // One deletion per press; no repeat here.
-  for (int32_t presses = fw_key_hit(kKeyBackspace); presses > 0; --presses)
+  for (int32_t presses = fw_key_hit(vk::kBackspace); presses > 0; --presses)
     DropLastCharacter(PlayerName);
 }
 
@@ -83,7 +80,7 @@ int32_t RunNameEntryDialog() {
     DrawStripedBackdrop();
     EditPlayerName();
     DrawNameEntryTexts();
-    done = fw_key_hit(kKeyEnter) > 0 || fw_mouse_down(kLeftButton) || fw_key_down(kKeyEscape);
+    done = fw_key_hit(vk::kEnter) > 0 || fw_mouse_down(kLeftButton) || fw_key_down(vk::kEscape);
     EndFrame(FrameRateTarget, 0, 1);
   }
   fw_seed_rnd(rt_millisecs());

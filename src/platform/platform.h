@@ -314,6 +314,22 @@ int32_t fw_channel_playing(int32_t channel);
 // Input (Windows virtual-key codes; mouse buttons 1 left, 2 right, 3 middle)
 // ---------------------------------------------------------------------------
 
+// The virtual-key codes the system answers to by name.
+namespace vk {
+constexpr int32_t kBackspace = 8;
+constexpr int32_t kTab = 9;
+constexpr int32_t kEnter = 13;
+constexpr int32_t kEscape = 27;
+constexpr int32_t kSpace = 32;
+constexpr int32_t kUp = 38;
+constexpr int32_t kDown = 40;
+constexpr int32_t kF4 = 115;
+constexpr int32_t kF11 = 122;
+constexpr int32_t kF12 = 123;
+constexpr int32_t kLeftAlt = 164;
+constexpr int32_t kRightAlt = 165;
+}  // namespace vk
+
 int32_t fw_key_down(int32_t key);
 int32_t fw_key_hit(int32_t key);
 int32_t fw_get_char();

@@ -28,9 +28,6 @@ using engine::MouseInRect;
 using engine::SelectFont;
 using engine::SetScaleXY;
 
-constexpr int32_t kKeyEnter = 13;
-constexpr int32_t kKeyUp = 38;
-constexpr int32_t kKeyDown = 40;
 constexpr int32_t kPresetPitch = 80;
 constexpr Colour kColumnBackground{130, 100, 100};
 constexpr Colour kPresetHover{100, 60, 20};
@@ -78,7 +75,7 @@ int32_t FitScale(int32_t side, int32_t w, int32_t h) {
 
 void ScrollPresetColumn(int32_t& scroll) {
   scroll = wrap_add(scroll, wrap_mul(24, fw_mouse_z_speed()));
-  scroll = wrap_add(scroll, 16 * (fw_key_down(kKeyUp) - fw_key_down(kKeyDown)));
+  scroll = wrap_add(scroll, 16 * (fw_key_down(vk::kUp) - fw_key_down(vk::kDown)));
   const int32_t lowest = wrap_mul(-(PresetList.Count() - 1), kPresetPitch);
   if (scroll > 0) scroll = 0;
   if (scroll < lowest) scroll = lowest;
@@ -194,7 +191,7 @@ Colour EditName() {
     UiState = 10;
   }
   SpriteName = fw_replace(engine::EditTextField(SpriteName), u" ", u"");
-  if (fw_key_down(kKeyEnter) == 1) {
+  if (fw_key_down(vk::kEnter) == 1) {
     NameBoxActive = 0;
     UiState = 0;
   }

@@ -11,7 +11,6 @@ namespace {
 constexpr int32_t kSheetSize = 512;
 constexpr int32_t kBudgetSlot = 1;
 constexpr int32_t kCellsPerShownFrame = 6;
-constexpr int32_t kEscapeKey = 27;
 // A row number past every sheet: the build's outer loop ends after this row.
 constexpr int32_t kStoppedRow = 1024;
 // Once the hue shift reaches this, it starts again at 0 with a new seed.
@@ -105,7 +104,7 @@ void FillSheet(int32_t hue_step) {
         ShowProgressFrame();
         cells_since_shown = 0;
       }
-      if (fw_key_down(kEscapeKey)) row = kStoppedRow;
+      if (fw_key_down(vk::kEscape)) row = kStoppedRow;
     }
   }
 }
