@@ -119,6 +119,7 @@ int32_t fw_image_frames(int32_t image) {
 // A lock for writing counts as a change, so whatever the caller writes into
 // the map directly is seen by the next draw.
 PixmapRef fw_lock_image(int32_t image, int32_t frame, int32_t, int32_t write) {
+  platform::DrawHeldCalls();  // the caller may change the pixels through the map
   auto object = HandleTo<Image>(image);
   PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
   if (pixmap && write) ++pixmap->generation;
@@ -126,6 +127,7 @@ PixmapRef fw_lock_image(int32_t image, int32_t frame, int32_t, int32_t write) {
 }
 
 void fw_unlock_image(int32_t image, int32_t frame) {
+  platform::DrawHeldCalls();
   auto object = HandleTo<Image>(image);
   PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
   if (pixmap) ++pixmap->generation;
@@ -143,7 +145,7 @@ void fw_draw_image(int32_t image, float x, float y, int32_t frame) {
   auto object = HandleTo<Image>(image);
   PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
   if (!pixmap) return;
-  platform::DrawPixmap(*pixmap, object->coverage[size_t(frame)],
+  platform::DrawPixmap(pixmap, object->coverage[size_t(frame)],
                        (object->flags & platform::kImageFiltered) != 0, x, y, object->handle_x,
                        object->handle_y);
 }

@@ -47,7 +47,7 @@ PixmapRef ImageFrame(const Image& image, int32_t frame);
 const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverage);
 // Draws a pixel map with its local point (hx, hy) on (x, y), under the
 // current drawing state.
-void DrawPixmap(const Pixmap& pixmap, FrameCoverage& coverage, bool filtered, float x, float y,
+void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& coverage, bool filtered, float x, float y,
                 float hx, float hy);
 // Copies the back buffer block at (x, y) into the pixel map; pixels outside
 // the buffer read as 0.

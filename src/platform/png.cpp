@@ -147,6 +147,7 @@ uint32_t fw_read_pixel(const PixmapRef& pixmap, int32_t x, int32_t y) {
 
 void fw_write_pixel(const PixmapRef& pixmap, int32_t x, int32_t y, uint32_t argb) {
   if (!platform::InBounds(pixmap, x, y)) return;
+  platform::DrawHeldCalls();
   pixmap->pixels[size_t(y) * pixmap->width + x] = argb;
   ++pixmap->generation;
 }

@@ -6,29 +6,22 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-#include "image.h"
+#include "frame_log.h"
 
 namespace platform {
 namespace {
 
 enum BlendMode : int32_t { kMask = 1, kSolid = 2, kAlpha = 3, kLight = 4, kShade = 5 };
 
-struct DrawingState {
-  int32_t red = 255, green = 255, blue = 255;
-  float alpha = 1.0f;
-  int32_t blend = kAlpha;
-  float rotation = 0.0f;
-  float scale_x = 1.0f, scale_y = 1.0f;
-  // ix, iy, jx, jy: the rotation and scale matrix.
-  float ix = 1.0f, iy = 0.0f, jx = 0.0f, jy = 1.0f;
-  uint32_t clear_color = 0xFF000000u;
-};
 DrawingState state;
+static_assert(DrawingState{}.blend == kAlpha);
 
 // What fw_cls must repaint: the box touched since the last clear, valid only
 // while the buffer and the clear colour stay the same.
@@ -509,11 +502,11 @@ const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverag
   return coverage;
 }
 
-void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float x, float y,
-                float hx, float hy) {
-  if (pixmap.width <= 0 || pixmap.height <= 0) return;
+namespace {
+
+void DrawPixmapNow(const Pixmap& pixmap, FrameCoverage box, bool filtered, float x, float y,
+                   float hx, float hy) {
   Paint paint = CurrentPaint();
-  FrameCoverage box = UpdateCoverage(pixmap, cache);
   if (TransparentIsNoOp(paint.mode)) {
     if (box.empty || paint.alpha == 0) return;
   } else {
@@ -557,6 +550,109 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float
   });
 }
 
+void PlotNow(float x, float y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return;
+  PlotPixel(ToPixel(std::floor(x)), ToPixel(std::floor(y)), CurrentPaint());
+}
+
+void RectNow(float x, float y, float width, float height) {
+  LocalBox box{std::min(0.0, double(width)), std::max(0.0, double(width)),
+               std::min(0.0, double(height)), std::max(0.0, double(height))};
+  FillShape(box, x, y);
+}
+
+void LineNow(float x, float y, float x2, float y2, int32_t last_pixel) {
+  double ex = x + state.ix * (double(x2) - x) + state.iy * (double(y2) - y);
+  double ey = y + state.jx * (double(x2) - x) + state.jy * (double(y2) - y);
+  double sx = x, sy = y;
+  BackBuffer& buffer = TheBackBuffer();
+  if (!std::isfinite(sx + sy + ex + ey)) return;
+  if (std::max({std::abs(sx), std::abs(sy), std::abs(ex), std::abs(ey)}) > 65536.0 &&
+      !ClipSegment(sx, sy, ex, ey, buffer.width, buffer.height)) {
+    return;
+  }
+  Paint paint = CurrentPaint();
+  if (TransparentIsNoOp(paint.mode) && paint.alpha == 0) return;
+  int32_t px = int32_t(std::floor(sx)), py = int32_t(std::floor(sy));
+  int32_t qx = int32_t(std::floor(ex)), qy = int32_t(std::floor(ey));
+  int32_t dx = std::abs(qx - px), dy = -std::abs(qy - py);
+  int32_t step_x = px < qx ? 1 : -1, step_y = py < qy ? 1 : -1;
+  int32_t error = dx + dy;
+  for (;;) {
+    bool at_end = px == qx && py == qy;
+    if (at_end && !last_pixel) break;
+    PlotPixel(px, py, paint);
+    if (at_end) break;
+    int32_t twice = 2 * error;
+    if (twice >= dy) error += dy, px += step_x;
+    if (twice <= dx) error += dx, py += step_y;
+  }
+}
+
+DrawCall CallInState(DrawCall::Kind kind, std::initializer_list<float> at, int32_t option = 0) {
+  DrawCall call;
+  call.kind = kind;
+  call.state = state;
+  std::copy(at.begin(), at.end(), call.at);
+  call.option = option;
+  return call;
+}
+
+}  // namespace
+
+void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& cache, bool filtered, float x, float y,
+                float hx, float hy) {
+  if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return;
+  const FrameCoverage& coverage = UpdateCoverage(*pixmap, cache);
+  if (!calls_logged) return DrawPixmapNow(*pixmap, coverage, filtered, x, y, hx, hy);
+  // A call that changes no pixel need not be logged.
+  const Paint paint = CurrentPaint();
+  if (TransparentIsNoOp(paint.mode) && (coverage.empty || paint.alpha == 0)) return;
+  DrawCall call = CallInState(DrawCall::kPixmap, {x, y, 0, 0, hx, hy}, filtered ? 1 : 0);
+  call.coverage = coverage;
+  call.generation = pixmap->generation;
+  call.pixmap = pixmap;
+  SubmitDrawCall(std::move(call));
+}
+
+void RunDrawCall(const DrawCall& call) {
+  const float* at = call.at;
+  switch (call.kind) {
+    case DrawCall::kPlot:
+      return PlotNow(at[0], at[1]);
+    case DrawCall::kRect:
+      return RectNow(at[0], at[1], at[2], at[3]);
+    case DrawCall::kLine:
+      return LineNow(at[0], at[1], at[2], at[3], call.option);
+    case DrawCall::kPixmap:
+      return DrawPixmapNow(*call.pixmap, call.coverage, call.option != 0, at[0], at[1], at[4],
+                           at[5]);
+  }
+}
+
+void ReplayDrawCall(const DrawCall& call) {
+  DrawingState now = std::exchange(state, call.state);
+  RunDrawCall(call);
+  state = now;
+}
+
+// Repaints only what was drawn since the last clear when nothing else changed.
+void ClearBackBuffer(uint32_t colour) {
+  BackBuffer& buffer = TheBackBuffer();
+  bool same = dirty.cleared && dirty.buffer == buffer.pixels.data() &&
+              dirty.size == buffer.pixels.size() && dirty.cleared_to == colour &&
+              CornersStillClear(buffer);
+  if (!same) {
+    FillPixels(buffer.pixels.data(), buffer.pixels.size(), colour);
+  } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
+    for (int32_t y = dirty.y0; y < dirty.y1; ++y) {
+      uint32_t* row = &buffer.pixels[size_t(y) * buffer.width];
+      FillPixels(row + dirty.x0, size_t(dirty.x1 - dirty.x0), colour);
+    }
+  }
+  dirty = DirtyTracker{buffer.pixels.data(), buffer.pixels.size(), colour, true};
+}
+
 }  // namespace platform
 
 using platform::state;
@@ -593,64 +689,24 @@ void fw_set_cls_color(int32_t r, int32_t g, int32_t b) {
   state.clear_color = 0xFF000000u | channel(r) << 16 | channel(g) << 8 | channel(b);
 }
 
-// Repaints only what was drawn since the last clear when nothing else changed.
-void fw_cls() {
-  platform::BackBuffer& buffer = platform::TheBackBuffer();
-  auto& dirty = platform::dirty;
-  bool same = dirty.cleared && dirty.buffer == buffer.pixels.data() &&
-              dirty.size == buffer.pixels.size() && dirty.cleared_to == state.clear_color &&
-              platform::CornersStillClear(buffer);
-  if (!same) {
-    platform::FillPixels(buffer.pixels.data(), buffer.pixels.size(), state.clear_color);
-  } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
-    for (int32_t y = dirty.y0; y < dirty.y1; ++y) {
-      uint32_t* row = &buffer.pixels[size_t(y) * buffer.width];
-      platform::FillPixels(row + dirty.x0, size_t(dirty.x1 - dirty.x0), state.clear_color);
-    }
-  }
-  dirty =
-      platform::DirtyTracker{buffer.pixels.data(), buffer.pixels.size(), state.clear_color, true};
-}
+// The clear, and the calls after it, may be held back (frame_log.cpp).
+void fw_cls() { platform::LogClear(state.clear_color); }
 
 void fw_plot(float x, float y) {
-  if (!std::isfinite(x) || !std::isfinite(y)) return;
-  platform::Paint paint = platform::CurrentPaint();
-  platform::PlotPixel(platform::ToPixel(std::floor(x)), platform::ToPixel(std::floor(y)), paint);
+  if (!platform::calls_logged) return platform::PlotNow(x, y);
+  platform::SubmitDrawCall(platform::CallInState(platform::DrawCall::kPlot, {x, y}));
 }
 
 void fw_draw_rect(float x, float y, float width, float height) {
   if (!(width != 0.0f) || !(height != 0.0f)) return;
-  platform::LocalBox box{std::min(0.0, double(width)), std::max(0.0, double(width)),
-                         std::min(0.0, double(height)), std::max(0.0, double(height))};
-  platform::FillShape(box, x, y);
+  if (!platform::calls_logged) return platform::RectNow(x, y, width, height);
+  platform::SubmitDrawCall(platform::CallInState(platform::DrawCall::kRect, {x, y, width, height}));
 }
 
 void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel) {
-  double ex = x + state.ix * (double(x2) - x) + state.iy * (double(y2) - y);
-  double ey = y + state.jx * (double(x2) - x) + state.jy * (double(y2) - y);
-  double sx = x, sy = y;
-  platform::BackBuffer& buffer = platform::TheBackBuffer();
-  if (!std::isfinite(sx + sy + ex + ey)) return;
-  if (std::max({std::abs(sx), std::abs(sy), std::abs(ex), std::abs(ey)}) > 65536.0 &&
-      !platform::ClipSegment(sx, sy, ex, ey, buffer.width, buffer.height)) {
-    return;
-  }
-  platform::Paint paint = platform::CurrentPaint();
-  if (platform::TransparentIsNoOp(paint.mode) && paint.alpha == 0) return;
-  int32_t px = int32_t(std::floor(sx)), py = int32_t(std::floor(sy));
-  int32_t qx = int32_t(std::floor(ex)), qy = int32_t(std::floor(ey));
-  int32_t dx = std::abs(qx - px), dy = -std::abs(qy - py);
-  int32_t step_x = px < qx ? 1 : -1, step_y = py < qy ? 1 : -1;
-  int32_t error = dx + dy;
-  for (;;) {
-    bool at_end = px == qx && py == qy;
-    if (at_end && !last_pixel) break;
-    platform::PlotPixel(px, py, paint);
-    if (at_end) break;
-    int32_t twice = 2 * error;
-    if (twice >= dy) error += dy, px += step_x;
-    if (twice <= dx) error += dx, py += step_y;
-  }
+  if (!platform::calls_logged) return platform::LineNow(x, y, x2, y2, last_pixel);
+  platform::SubmitDrawCall(
+      platform::CallInState(platform::DrawCall::kLine, {x, y, x2, y2}, last_pixel));
 }
 
 platform::PixmapRef fw_grab_pixmap(int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -226,6 +226,16 @@ void SdlHost::Present(const uint32_t* pixels, int32_t width, int32_t height) {
     SDL_Rect rows{0, changed.first, width, changed.end - changed.first};
     SDL_UpdateTexture(texture_, &rows, pixels + size_t(changed.first) * size_t(width), width * 4);
   }
+  Show();
+}
+
+bool SdlHost::ShowAgain() {
+  if (!renderer_ || !texture_ || shown_.Empty()) return false;
+  if (repaint_) Show();
+  return true;
+}
+
+void SdlHost::Show() {
   SDL_RenderClear(renderer_);
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   SDL_RenderPresent(renderer_);

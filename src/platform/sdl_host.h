@@ -29,6 +29,7 @@ class ShownFrame {
     bool Empty() const { return first >= end; }
   };
   Rows Take(const uint32_t* pixels, int32_t width, int32_t height);
+  bool Empty() const { return pixels_.empty(); }
   // The screen lost what it showed: the next frame differs in every row.
   void Forget();
 
@@ -55,6 +56,7 @@ class SdlHost : public Host {
   void SetCaption(const std::string& caption_utf8) override;
   void ShowCursor(bool show) override;
   void Present(const uint32_t* pixels, int32_t width, int32_t height) override;
+  bool ShowAgain() override;
   void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx, float& vy) override;
   void PumpEvents(std::vector<InputEvent>& out) override;
 
@@ -86,6 +88,7 @@ class SdlHost : public Host {
   bool pumped_ = false;
   Uint32 last_pump_ = 0;
   bool EnsureTexture(int32_t width, int32_t height);
+  void Show();
   void NoteWindowEvent(const SDL_WindowEvent& window);
   // The code each held key went down with, so that its release matches
   // even if the layout or NumLock changed in between.
