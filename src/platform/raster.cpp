@@ -387,20 +387,6 @@ int32_t ToFixed(double value) {
   return int32_t(std::clamp(value * 65536.0, double(INT_MIN / 2), double(INT_MAX / 2)));
 }
 
-template <int Mode, bool Colored, bool Filtered>
-void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, double du,
-                 double dv, const Texture t, const Paint paint) {
-  // Unsigned steps: the one step taken past the last pixel may wrap harmlessly.
-  uint32_t fu = uint32_t(ToFixed(u)), fv = uint32_t(ToFixed(v));
-  uint32_t step_u = uint32_t(ToFixed(du)), step_v = uint32_t(ToFixed(dv));
-  for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
-    int32_t su = int32_t(fu), sv = int32_t(fv);
-    uint32_t texel =
-        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, su, sv) : SampleNearest(t, su, sv);
-    BlendTexel<Mode, Colored>(row[i], texel, paint);
-  }
-}
-
 #if defined(__SSE2__)
 // Rounded x / 255 in each 16-bit lane, x up to 255 * 255.
 inline __m128i Div255Lanes(__m128i x) {
@@ -411,14 +397,124 @@ inline __m128i Div255Lanes(__m128i x) {
 // Alpha-blends two pixels widened to 16-bit lanes; the same arithmetic as
 // BlendTexel, so both give identical pixels.
 template <bool Colored>
-inline __m128i BlendTwo(__m128i s, __m128i d, __m128i color, __m128i alpha, bool scaled) {
-  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
-  if (scaled) a = Div255Lanes(_mm_mullo_epi16(a, alpha));
+inline __m128i BlendTwo(__m128i s, __m128i d, __m128i color, __m128i a) {
   if constexpr (Colored) s = Div255Lanes(_mm_mullo_epi16(s, color));
   __m128i keep = _mm_sub_epi16(_mm_set1_epi16(255), a);
   return Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, keep)));
 }
+
+// The texel alpha of two pixels in every lane of each, times the current
+// alpha.
+inline __m128i AlphaLanes(__m128i s, __m128i alpha, bool scaled) {
+  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+  return scaled ? Div255Lanes(_mm_mullo_epi16(a, alpha)) : a;
+}
+
+template <bool Colored>
+inline __m128i BlendTwo(__m128i s, __m128i d, __m128i color, __m128i alpha, bool scaled) {
+  return BlendTwo<Colored>(s, d, color, AlphaLanes(s, alpha, scaled));
+}
+
+// The texels at x and x + 1 of a row, each clamped to the row, in the low
+// half.
+[[gnu::always_inline]] inline __m128i TexelPair(const uint32_t* row, int32_t x, int32_t width) {
+  if (uint32_t(x) < uint32_t(width - 1)) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x));
+  }
+  uint64_t left = row[std::clamp(x, 0, width - 1)], right = row[std::clamp(x + 1, 0, width - 1)];
+  return _mm_cvtsi64_si128(int64_t(right << 32 | left));
+}
+
+// The four texels around a 16.16 sample point (texel centres at .5) as rows
+// of two, and the point's fractions.
+struct TexelQuad {
+  __m128i top, bottom;
+  int32_t fx, fy;
+};
+
+[[gnu::always_inline]] inline TexelQuad QuadAt(const Texture& t, int32_t u, int32_t v) {
+  u -= 0x8000, v -= 0x8000;
+  int32_t x0 = u >> 16, y0 = v >> 16;
+  const uint32_t* top = t.pixels + size_t(std::clamp(y0, 0, t.height - 1)) * t.width;
+  const uint32_t* bottom = t.pixels + size_t(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
+  return {TexelPair(top, x0, t.width), TexelPair(bottom, x0, t.width), (u >> 8) & 0xFF,
+          (v >> 8) & 0xFF};
+}
+
+// The quad's left and right texels blended from top to bottom, in 16-bit
+// lanes: the first step of SampleBilinear.
+[[gnu::always_inline]] inline __m128i Columns(const TexelQuad& q) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i top = _mm_unpacklo_epi8(q.top, zero), bottom = _mm_unpacklo_epi8(q.bottom, zero);
+  __m128i column = _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(int16_t(256 - q.fy))),
+                                 _mm_mullo_epi16(bottom, _mm_set1_epi16(int16_t(q.fy))));
+  return _mm_srli_epi16(_mm_add_epi16(column, _mm_set1_epi16(128)), 8);
+}
+
+// Filtered sampling and alpha blending of two pixels at a time, with the
+// arithmetic of SampleBilinear and BlendTexel, so every pixel comes out the
+// same; a pixel whose alpha comes to 0 is left as it was.
+template <bool Colored>
+int32_t FilteredAlphaPairs(uint32_t* row, int32_t first, int32_t end, uint32_t& fu, uint32_t& fv,
+                           uint32_t step_u, uint32_t step_v, const Texture& t, const Paint& paint) {
+  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+  const __m128i alpha_bits = _mm_set1_epi32(int32_t(0xFF000000u));
+  const __m128i color = _mm_set_epi16(255, paint.red, paint.green, paint.blue, 255, paint.red,
+                                      paint.green, paint.blue);
+  const __m128i alpha = _mm_set1_epi16(int16_t(paint.alpha));
+  const bool scaled = paint.alpha != 255;
+  int32_t i = first;
+  for (; i + 2 <= end; i += 2) {
+    TexelQuad a = QuadAt(t, int32_t(fu), int32_t(fv));
+    fu += step_u, fv += step_v;
+    TexelQuad b = QuadAt(t, int32_t(fu), int32_t(fv));
+    fu += step_u, fv += step_v;
+    __m128i any = _mm_or_si128(_mm_or_si128(a.top, a.bottom), _mm_or_si128(b.top, b.bottom));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(any, alpha_bits), zero)) == 0xFFFF) {
+      continue;
+    }
+    __m128i column_a = Columns(a), column_b = Columns(b);
+    __m128i left = _mm_unpacklo_epi64(column_a, column_b);
+    __m128i right = _mm_unpackhi_epi64(column_a, column_b);
+    __m128i left_weight = _mm_set_epi16(
+        int16_t(256 - b.fx), int16_t(256 - b.fx), int16_t(256 - b.fx), int16_t(256 - b.fx),
+        int16_t(256 - a.fx), int16_t(256 - a.fx), int16_t(256 - a.fx), int16_t(256 - a.fx));
+    __m128i right_weight =
+        _mm_set_epi16(int16_t(b.fx), int16_t(b.fx), int16_t(b.fx), int16_t(b.fx), int16_t(a.fx),
+                      int16_t(a.fx), int16_t(a.fx), int16_t(a.fx));
+    __m128i s =
+        _mm_add_epi16(_mm_mullo_epi16(left, left_weight), _mm_mullo_epi16(right, right_weight));
+    s = _mm_srli_epi16(_mm_add_epi16(s, half), 8);
+    __m128i dst = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + i));
+    __m128i a_lanes = AlphaLanes(s, alpha, scaled);
+    __m128i blended = BlendTwo<Colored>(s, _mm_unpacklo_epi8(dst, zero), color, a_lanes);
+    __m128i out = _mm_or_si128(_mm_packus_epi16(blended, zero), alpha_bits);
+    __m128i untouched = _mm_packs_epi16(_mm_cmpeq_epi16(a_lanes, zero), zero);
+    out = _mm_or_si128(_mm_and_si128(untouched, dst), _mm_andnot_si128(untouched, out));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + i), out);
+  }
+  return i;
+}
 #endif
+
+template <int Mode, bool Colored, bool Filtered>
+void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, double du,
+                 double dv, const Texture t, const Paint paint) {
+  // Unsigned steps: the one step taken past the last pixel may wrap harmlessly.
+  uint32_t fu = uint32_t(ToFixed(u)), fv = uint32_t(ToFixed(v));
+  uint32_t step_u = uint32_t(ToFixed(du)), step_v = uint32_t(ToFixed(dv));
+#if defined(__SSE2__)
+  if constexpr (Filtered && Mode == kAlpha) {
+    first = FilteredAlphaPairs<Colored>(row, first, end, fu, fv, step_u, step_v, t, paint);
+  }
+#endif
+  for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
+    int32_t su = int32_t(fu), sv = int32_t(fv);
+    uint32_t texel =
+        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, su, sv) : SampleNearest(t, su, sv);
+    BlendTexel<Mode, Colored>(row[i], texel, paint);
+  }
+}
 
 // Alpha blending of a row of texels, four at a time where the CPU allows.
 template <bool Colored>
@@ -504,12 +600,16 @@ const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverag
 
 namespace {
 
-void DrawPixmapNow(const Pixmap& pixmap, FrameCoverage box, bool filtered, float x, float y,
-                   float hx, float hy) {
-  Paint paint = CurrentPaint();
-  if (TransparentIsNoOp(paint.mode)) {
-    if (box.empty || paint.alpha == 0) return;
-  } else {
+// Whether drawing a pixel map of this coverage in this paint changes no pixel.
+bool DrawsNothing(const FrameCoverage& coverage, const Paint& paint) {
+  return TransparentIsNoOp(paint.mode) && (coverage.empty || paint.alpha == 0);
+}
+
+void DrawPixmapNow(const Pixmap& pixmap, const FrameCoverage& coverage, const Paint& paint,
+                   bool filtered, float x, float y, float hx, float hy) {
+  if (DrawsNothing(coverage, paint)) return;
+  FrameCoverage box = coverage;
+  if (!TransparentIsNoOp(paint.mode)) {
     box.x0 = 0, box.y0 = 0, box.x1 = pixmap.width, box.y1 = pixmap.height;
   }
   Texture texture{pixmap.pixels.data(), pixmap.width, pixmap.height};
@@ -604,10 +704,10 @@ void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& cache, bool filtered, fl
                 float hx, float hy) {
   if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return;
   const FrameCoverage& coverage = UpdateCoverage(*pixmap, cache);
-  if (!calls_logged) return DrawPixmapNow(*pixmap, coverage, filtered, x, y, hx, hy);
-  // A call that changes no pixel need not be logged.
   const Paint paint = CurrentPaint();
-  if (TransparentIsNoOp(paint.mode) && (coverage.empty || paint.alpha == 0)) return;
+  // A call that changes no pixel need not be logged either.
+  if (DrawsNothing(coverage, paint)) return;
+  if (!calls_logged) return DrawPixmapNow(*pixmap, coverage, paint, filtered, x, y, hx, hy);
   DrawCall call = CallInState(DrawCall::kPixmap, {x, y, 0, 0, hx, hy}, filtered ? 1 : 0);
   call.coverage = coverage;
   call.generation = pixmap->generation;
@@ -625,8 +725,8 @@ void RunDrawCall(const DrawCall& call) {
     case DrawCall::kLine:
       return LineNow(at[0], at[1], at[2], at[3], call.option);
     case DrawCall::kPixmap:
-      return DrawPixmapNow(*call.pixmap, call.coverage, call.option != 0, at[0], at[1], at[4],
-                           at[5]);
+      return DrawPixmapNow(*call.pixmap, call.coverage, CurrentPaint(), call.option != 0, at[0],
+                           at[1], at[4], at[5]);
   }
 }
 
