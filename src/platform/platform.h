@@ -253,7 +253,10 @@ struct Pixmap : Object {
   int32_t width;
   int32_t height;
   std::vector<uint32_t> pixels;
-  // Bumped by every write so that drawing can cache what it derives.
+  // Bumped by every write so that drawing can cache what it derives. Drawing
+  // may be held back until the pixels are needed, so platform code that
+  // writes pixels calls DrawHeldCalls() first (internal.h), and callers that
+  // write through a locked map lock it again before each change.
   uint64_t generation = 0;
 };
 using PixmapRef = std::shared_ptr<Pixmap>;
