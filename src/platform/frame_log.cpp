@@ -25,6 +25,11 @@ struct FrameStart {
 };
 
 struct FrameLog {
+  // Clears since the last flip, and which of them began the frame last
+  // flipped (-1 for none): only that one is logged, since the clears before
+  // it begin work that is read back (a grab), not shown.
+  int32_t clears_since_flip = 0;
+  int32_t flipped_clear = -1;
   FrameStart start;
   std::vector<DrawCall> calls;
   // What the screen shows, when known.
@@ -89,10 +94,12 @@ void DrawHeldCallsNow() {
   for (const DrawCall& call : log.calls) ReplayDrawCall(call);
 }
 
+// What was held back before is cleared away before it was ever needed, and
+// this clear waits too: another may follow before anything is drawn.
 void LogClear(uint32_t colour) {
   FrameLog& log = Log();
   const BackBuffer& buffer = BackBufferAsIs();
-  calls_logged = true;
+  calls_logged = log.clears_since_flip++ == log.flipped_clear;
   calls_held = true;
   log.start = {colour, buffer.width, buffer.height};
   log.calls.clear();
@@ -116,7 +123,7 @@ void SubmitDrawCall(DrawCall&& call) {
 
 bool FrameRepeatsShown() {
   const FrameLog& log = Log();
-  return calls_held && log.shown_known && log.start == log.shown_start &&
+  return calls_logged && calls_held && log.shown_known && log.start == log.shown_start &&
          log.calls.size() == log.shown.size();
 }
 
@@ -127,6 +134,12 @@ void NoteFrameShown() {
   log.shown_start = log.start;
   log.shown.assign(log.calls.begin(), log.calls.end());
   KeepShownPixels(log.shown);
+}
+
+void NoteFlip() {
+  FrameLog& log = Log();
+  log.flipped_clear = log.clears_since_flip - 1;
+  log.clears_since_flip = 0;
 }
 
 void ForgetShownFrame() {

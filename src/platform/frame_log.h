@@ -50,11 +50,13 @@ void ReplayDrawCall(const DrawCall& call);
 // Fills the whole back buffer with the colour now (raster.cpp).
 void ClearBackBuffer(uint32_t colour);
 
-// Whether calls are being logged: a clear starts a new log; until then calls
-// are drawn at once and not logged.
+// Whether calls are being logged. A clear starts a new log when it is the one
+// that began the frame last flipped (the first, second, ... clear since a
+// flip); the calls after other clears are drawn at once.
 extern bool calls_logged;
-// The clear itself is held back with the calls after it for as long
-// as they repeat, one for one, those of the frame last shown.
+// A clear is held back until something is drawn or read, and with a log the
+// calls after it too, for as long as they repeat, one for one, those of the
+// frame last shown.
 void LogClear(uint32_t colour);
 // Draws a call made in the current state, or logs it and holds it back.
 void SubmitDrawCall(DrawCall&& call);
@@ -64,6 +66,8 @@ bool FrameRepeatsShown();
 // The frame drawn since the clear went to the screen; with no clear since
 // the last one shown, nothing is known about the screen.
 void NoteFrameShown();
+// Ends every flip, whether the frame was sent, shown again or not at all.
+void NoteFlip();
 // Nothing is known about what the screen shows.
 void ForgetShownFrame();
 // The back buffer was replaced: what was held back is gone with it.

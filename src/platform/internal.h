@@ -25,9 +25,9 @@ BackBuffer& BackBufferAsIs();
 // Draws the calls held back. Anything that changes a pixel map calls this
 // first, since a held call must draw the pixels it was given.
 extern bool calls_held;
-void DrawHeldCallsNow();
+[[gnu::cold]] void DrawHeldCallsNow();
 inline void DrawHeldCalls() {
-  if (calls_held) DrawHeldCallsNow();
+  if (__builtin_expect(calls_held, false)) DrawHeldCallsNow();
 }
 // Gives the back buffer a new size, cleared to opaque black.
 void ResizeBackBuffer(int32_t width, int32_t height);

@@ -156,12 +156,14 @@ void fw_set_virtual_resolution(int32_t width, int32_t height) {
 void fw_flip(int32_t sync) {
   platform::PaceFrame(sync);
   platform::Host& host = CurrentHost();
-  if (!host.WindowOpen()) return platform::ForgetShownFrame();
-  const bool repeats = platform::FrameRepeatsShown();
-  if (repeats && host.ShowAgain()) return;
-  const platform::BackBuffer& buffer = platform::TheBackBuffer();
-  host.Present(buffer.pixels.data(), buffer.width, buffer.height);
-  if (!repeats) platform::NoteFrameShown();
+  if (!host.WindowOpen()) {
+    platform::ForgetShownFrame();
+  } else if (bool repeats = platform::FrameRepeatsShown(); !repeats || !host.ShowAgain()) {
+    const platform::BackBuffer& buffer = platform::TheBackBuffer();
+    host.Present(buffer.pixels.data(), buffer.width, buffer.height);
+    if (!repeats) platform::NoteFrameShown();
+  }
+  platform::NoteFlip();
 }
 
 void fw_show_mouse() {
