@@ -22,10 +22,11 @@ struct BackBuffer {
 BackBuffer& TheBackBuffer();
 // The back buffer as it is, for its size or for drawing what is not held.
 BackBuffer& BackBufferAsIs();
-// Draws the calls held back. Anything that changes a pixel map calls this
-// first, since a held call must draw the pixels it was given.
+// Whether drawing calls are held back (frame_log.cpp).
 extern bool calls_held;
 [[gnu::cold]] void DrawHeldCallsNow();
+// Draws the calls held back. Anything that changes a pixel map calls this
+// first, since a held call must draw the pixels it was given.
 inline void DrawHeldCalls() {
   if (__builtin_expect(calls_held, false)) DrawHeldCallsNow();
 }
