@@ -103,6 +103,11 @@ int32_t fw_write_file(const Text& path);
 void fw_close_file(int32_t stream);
 void fw_close_stream(int32_t stream);
 Text fw_read_line(int32_t stream);
+namespace platform {
+// fw_read_line taking at most `most_bytes` bytes of the stream (line end
+// included) and adding how many it took to `taken`.
+Text ReadLineWithin(int32_t stream, size_t most_bytes, size_t& taken);
+}  // namespace platform
 int32_t fw_write_line(int32_t stream, const Text& text);
 int32_t fw_stream_eof(int32_t stream);
 int32_t fw_read_int(int32_t stream);
