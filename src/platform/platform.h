@@ -130,6 +130,10 @@ std::shared_ptr<platform::Object> rt_handle_to_object(int32_t handle);
 // image or a channel again and again does not keep every old one alive. The
 // number is never given out again; using it afterwards finds nothing.
 void rt_release_handle(int32_t handle);
+namespace platform {
+// How many handles find an object now: what a run holds through handles.
+int32_t LiveHandleCount();
+}  // namespace platform
 // Puts a new handle into a slot, releasing the one it held.
 inline void rt_replace_handle(int32_t& slot, int32_t handle) {
   if (slot != 0 && slot != handle) rt_release_handle(slot);

@@ -79,11 +79,13 @@ Text FormBody(const std::vector<Text>& keys, const std::vector<Text>& values) {
 
 }  // namespace
 
+// An earlier socket and stream are let go as they are replaced; a stream
+// kept after a failed connect keeps its own socket until it is closed.
 int32_t Thttp::Open(const Text& host_name, int32_t auto_close) {
-  sock = fw_create_tcp_socket();
+  rt_replace_handle(sock, fw_create_tcp_socket());
   if (fw_connect_socket(sock, fw_host_ip(host_name, 0), kHttpPort) == 0) return 0;
   host = host_name;
-  stream = fw_create_socket_stream(sock, 1);
+  rt_replace_handle(stream, fw_create_socket_stream(sock, 1));
   autoClose = auto_close;
   return 1;
 }

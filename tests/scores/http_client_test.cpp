@@ -96,7 +96,10 @@ TEST(HttpClient, AFailedOpenKeepsTheFieldsAndLaterCallsDoNothing) {
   Thttp http;
   http.host = u"before";
   EXPECT_EQ(http.Open(local_server::SilentAddress(), 1), 0);
+  const int32_t first_socket = http.sock;
+  EXPECT_EQ(http.Open(local_server::SilentAddress(), 1), 0);
   EXPECT_NE(http.sock, 0);
+  EXPECT_EQ(rt_handle_to_object(first_socket), nullptr);  // replaced, not kept
   EXPECT_EQ(http.stream, 0);
   EXPECT_EQ(http.host, u"before");
   EXPECT_EQ(http.autoClose, 0);
