@@ -103,6 +103,11 @@ int32_t fw_write_file(const Text& path);
 void fw_close_file(int32_t stream);
 void fw_close_stream(int32_t stream);
 Text fw_read_line(int32_t stream);
+namespace platform {
+// fw_read_line taking at most `most_bytes` bytes of the stream (line end
+// included) and adding how many it took to `taken`.
+Text ReadLineWithin(int32_t stream, size_t most_bytes, size_t& taken);
+}  // namespace platform
 int32_t fw_write_line(int32_t stream, const Text& text);
 int32_t fw_stream_eof(int32_t stream);
 int32_t fw_read_int(int32_t stream);
@@ -125,6 +130,10 @@ std::shared_ptr<platform::Object> rt_handle_to_object(int32_t handle);
 // image or a channel again and again does not keep every old one alive. The
 // number is never given out again; using it afterwards finds nothing.
 void rt_release_handle(int32_t handle);
+namespace platform {
+// How many handles find an object now: what a run holds through handles.
+int32_t LiveHandleCount();
+}  // namespace platform
 // Puts a new handle into a slot, releasing the one it held.
 inline void rt_replace_handle(int32_t& slot, int32_t handle) {
   if (slot != 0 && slot != handle) rt_release_handle(slot);
