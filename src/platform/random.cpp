@@ -11,11 +11,14 @@ constexpr int32_t kUnseededState = 4660;
 
 int32_t state = kUnseededState;
 
-// Park-Miller minimal standard (multiplier 48271) in Schrage's form.
+// Park-Miller minimal standard: state * 48271 mod (2^31 - 1). The modulus is
+// a Mersenne prime, so the product's bits above 31 fold back onto its low 31
+// bits (2^31 = 1 mod m) without a division. The state stays in 1 .. m - 1.
 int32_t Step() {
-  int64_t next = int64_t(state % 44488) * 48271 - int64_t(state / 44488) * 3399;
-  if (next < 0) next += kModulus;
-  state = static_cast<int32_t>(next);
+  const uint64_t product = uint64_t(uint32_t(state)) * 48271u;
+  uint64_t folded = (product & uint64_t(kModulus)) + (product >> 31);
+  if (folded >= uint64_t(kModulus)) folded -= uint64_t(kModulus);
+  state = static_cast<int32_t>(folded);
   return state;
 }
 
