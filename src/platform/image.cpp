@@ -131,12 +131,30 @@ void fw_unlock_image(int32_t image, int32_t frame) {
   if (pixmap) ++pixmap->generation;
 }
 
-void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame) {
+namespace platform {
+namespace {
+
+// A masked image, or a caller that asks for it, stores black as transparent.
+void GrabIntoFrame(int32_t image, int32_t x, int32_t y, int32_t frame, bool always_mask) {
   auto object = HandleTo<Image>(image);
-  PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
+  PixmapRef pixmap = object ? ImageFrame(*object, frame) : nullptr;
   if (!pixmap) return;
-  platform::CopyFromBackBuffer(*pixmap, x, y);
-  if (object->flags & platform::kImageMasked) platform::MaskBlack(*pixmap);
+  if (always_mask || (object->flags & kImageMasked) != 0) {
+    GrabMaskedFromBackBuffer(*pixmap, object->coverage[size_t(frame)], x, y);
+  } else {
+    CopyFromBackBuffer(*pixmap, x, y);
+  }
+}
+
+}  // namespace
+}  // namespace platform
+
+void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame) {
+  platform::GrabIntoFrame(image, x, y, frame, false);
+}
+
+void fw_grab_image_masked(int32_t image, int32_t x, int32_t y, int32_t frame) {
+  platform::GrabIntoFrame(image, x, y, frame, true);
 }
 
 void fw_draw_image(int32_t image, float x, float y, int32_t frame) {

@@ -45,6 +45,8 @@ PixmapRef ImageFrame(const Image& image, int32_t frame);
 
 // The coverage of a pixel map, recomputed only when its generation moved on.
 const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverage);
+// The coverage of a pixel map that is 0 outside the block [x0, x1) x [y0, y1).
+FrameCoverage BlockCoverage(const Pixmap& pixmap, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 // Draws a pixel map with its local point (hx, hy) on (x, y), under the
 // current drawing state.
 void DrawPixmap(const Pixmap& pixmap, FrameCoverage& coverage, bool filtered, float x, float y,
@@ -52,6 +54,9 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& coverage, bool filtered, fl
 // Copies the back buffer block at (x, y) into the pixel map; pixels outside
 // the buffer read as 0.
 void CopyFromBackBuffer(Pixmap& pixmap, int32_t x, int32_t y);
+// The same, storing every pixel whose red, green and blue are all 0 as 0,
+// and leaving the map's coverage current.
+void GrabMaskedFromBackBuffer(Pixmap& pixmap, FrameCoverage& coverage, int32_t x, int32_t y);
 
 // One character of a font, drawn as white with its coverage as alpha.
 struct Glyph {

@@ -278,6 +278,9 @@ platform::PixmapRef fw_create_pixmap(int32_t width, int32_t height);
 platform::PixmapRef fw_load_pixmap(const Text& path);  // PNG file; null on failure
 platform::PixmapRef fw_grab_pixmap(int32_t x, int32_t y, int32_t width, int32_t height);
 void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame = 0);
+// As fw_grab_image, storing every pixel whose red, green and blue are all 0
+// as 0 whatever the image's flags.
+void fw_grab_image_masked(int32_t image, int32_t x, int32_t y, int32_t frame = 0);
 int32_t fw_save_pixmap_png(const platform::PixmapRef& pixmap, const Text& path,
                            int32_t compression);
 

@@ -64,6 +64,12 @@ bool CornersStillClear(const BackBuffer& buffer) {
   return true;
 }
 
+// Every pixel outside the dirty box still holds the colour of the last clear.
+bool DirtyBoxHoldsAllDrawing(const BackBuffer& buffer) {
+  return dirty.cleared && dirty.buffer == buffer.pixels.data() &&
+         dirty.size == buffer.pixels.size() && CornersStillClear(buffer);
+}
+
 void UpdateMatrix() {
   double radians = double(state.rotation) * 3.14159265358979323846 / 180.0;
   float s = float(std::sin(radians)), c = float(std::cos(radians));
@@ -487,28 +493,6 @@ bool WholePixel(double value) { return std::isfinite(value) && value == std::flo
 
 }  // namespace
 
-const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverage) {
-  if (coverage.valid && coverage.generation == pixmap.generation) return coverage;
-  coverage = FrameCoverage{};
-  coverage.generation = pixmap.generation;
-  coverage.valid = true;
-  coverage.opaque = !pixmap.pixels.empty();
-  int32_t x0 = INT_MAX, y0 = INT_MAX, x1 = INT_MIN, y1 = INT_MIN;
-  for (int32_t y = 0; y < pixmap.height; ++y) {
-    const uint32_t* row = &pixmap.pixels[size_t(y) * pixmap.width];
-    for (int32_t x = 0; x < pixmap.width; ++x) {
-      uint32_t a = row[x] >> 24;
-      if (a != 0xFF) coverage.opaque = false;
-      if (a == 0) continue;
-      x0 = std::min(x0, x), x1 = std::max(x1, x + 1);
-      y0 = std::min(y0, y), y1 = y + 1;
-    }
-  }
-  coverage.empty = x0 == INT_MAX;
-  if (!coverage.empty) coverage.x0 = x0, coverage.y0 = y0, coverage.x1 = x1, coverage.y1 = y1;
-  return coverage;
-}
-
 void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float x, float y,
                 float hx, float hy) {
   if (pixmap.width <= 0 || pixmap.height <= 0) return;
@@ -557,6 +541,12 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float
   });
 }
 
+bool DrawnSinceClear(DrawnBox& drawn) {
+  if (!DirtyBoxHoldsAllDrawing(TheBackBuffer())) return false;
+  drawn = DrawnBox{dirty.x0, dirty.y0, dirty.x1, dirty.y1, dirty.cleared_to};
+  return true;
+}
+
 }  // namespace platform
 
 using platform::state;
@@ -597,9 +587,7 @@ void fw_set_cls_color(int32_t r, int32_t g, int32_t b) {
 void fw_cls() {
   platform::BackBuffer& buffer = platform::TheBackBuffer();
   auto& dirty = platform::dirty;
-  bool same = dirty.cleared && dirty.buffer == buffer.pixels.data() &&
-              dirty.size == buffer.pixels.size() && dirty.cleared_to == state.clear_color &&
-              platform::CornersStillClear(buffer);
+  bool same = platform::DirtyBoxHoldsAllDrawing(buffer) && dirty.cleared_to == state.clear_color;
   if (!same) {
     platform::FillPixels(buffer.pixels.data(), buffer.pixels.size(), state.clear_color);
   } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
@@ -652,27 +640,3 @@ void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel) {
     if (twice <= dx) error += dx, py += step_y;
   }
 }
-
-platform::PixmapRef fw_grab_pixmap(int32_t x, int32_t y, int32_t width, int32_t height) {
-  platform::PixmapRef pixmap = fw_create_pixmap(width, height);
-  if (pixmap) platform::CopyFromBackBuffer(*pixmap, x, y);
-  return pixmap;
-}
-
-namespace platform {
-
-void CopyFromBackBuffer(Pixmap& pixmap, int32_t x, int32_t y) {
-  BackBuffer& buffer = TheBackBuffer();
-  std::fill(pixmap.pixels.begin(), pixmap.pixels.end(), 0u);  // outside the buffer
-  int64_t x0 = std::max<int64_t>(x, 0),
-          x1 = std::min<int64_t>(int64_t(x) + pixmap.width, buffer.width);
-  int64_t y0 = std::max<int64_t>(y, 0),
-          y1 = std::min<int64_t>(int64_t(y) + pixmap.height, buffer.height);
-  for (int64_t sy = y0; sy < y1 && x0 < x1; ++sy) {
-    std::memcpy(&pixmap.pixels[size_t(sy - y) * pixmap.width + size_t(x0 - x)],
-                &buffer.pixels[size_t(sy) * buffer.width + size_t(x0)], size_t(x1 - x0) * 4);
-  }
-  ++pixmap.generation;
-}
-
-}  // namespace platform

@@ -402,19 +402,9 @@ int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
   return 0;
 }
 
+// Black is stored as transparent, the rule every image of the tool keeps.
 int32_t GrabFrameToImage(int32_t image, int32_t x, int32_t y, int32_t frame) {
-  const int32_t width = fw_image_width(image);
-  const int32_t height = fw_image_height(image);
-  const platform::PixmapRef target = fw_lock_image(image, frame, 0, 1);
-  if (!target || width <= 0 || height <= 0) return 0;
-  const platform::PixmapRef grabbed = fw_grab_pixmap(x, y, width, height);
-  for (int32_t i = 0; i < width; ++i) {
-    for (int32_t j = 0; j < height; ++j) {
-      const uint32_t pixel = fw_read_pixel(grabbed, i, j);
-      fw_write_pixel(target, i, j, (pixel & 0xffffffu) == 0 ? 0u : pixel);
-    }
-  }
-  fw_unlock_image(image, frame);
+  fw_grab_image_masked(image, x, y, frame);
   return 0;
 }
 
