@@ -105,18 +105,36 @@ struct Paint {
   bool white;
 };
 
-Paint CurrentPaint() {
+// What the paint is made from.
+struct PaintInputs {
+  int32_t red, green, blue, blend;
+  float alpha;
+  bool operator==(const PaintInputs&) const = default;
+};
+
+Paint MakePaint(const PaintInputs& in) {
   auto channel = [](int32_t v) { return uint32_t(std::clamp(v, 0, 255)); };
-  float a = std::isnan(state.alpha) ? 0.0f : std::clamp(state.alpha, 0.0f, 1.0f);
-  Paint paint{state.blend,
-              channel(state.red),
-              channel(state.green),
-              channel(state.blue),
-              uint32_t(std::lround(a * 255.0f)),
+  float a = std::isnan(in.alpha) ? 0.0f : std::clamp(in.alpha, 0.0f, 1.0f);
+  Paint paint{in.blend,
+              channel(in.red),
+              channel(in.green),
+              channel(in.blue),
+              uint32_t(double(a * 255.0f) + 0.5),  // half up, as lround rounds from 0 up
               false};
   if (paint.mode < kMask || paint.mode > kShade) paint.mode = kSolid;
   paint.white = paint.red == 255 && paint.green == 255 && paint.blue == 255;
   return paint;
+}
+
+// Plots ask for the paint once per pixel, mostly with the state unchanged
+// since the last time, so the last paint is kept.
+PaintInputs last_paint_inputs{0, 0, 0, kSolid, 0.0f};
+Paint last_paint{kSolid, 0, 0, 0, 0, false};
+
+Paint CurrentPaint() {
+  const PaintInputs now{state.red, state.green, state.blue, state.blend, state.alpha};
+  if (!(now == last_paint_inputs)) last_paint_inputs = now, last_paint = MakePaint(now);
+  return last_paint;
 }
 
 // Modes in which a fully transparent source changes nothing.
@@ -298,8 +316,7 @@ void FillShape(const LocalBox& box, float x, float y) {
   });
 }
 
-void PlotPixel(int32_t px, int32_t py, const Paint& paint) {
-  BackBuffer& buffer = TheBackBuffer();
+void PlotPixel(BackBuffer& buffer, int32_t px, int32_t py, const Paint& paint) {
   if (px < 0 || py < 0 || px >= buffer.width || py >= buffer.height) return;
   uint32_t& dst = buffer.pixels[size_t(py) * buffer.width + px];
   WithMode(paint.mode, [&]<int Mode>() { BlendPixel<Mode>(dst, PaintColor(paint), paint.alpha); });
@@ -600,10 +617,12 @@ void fw_cls() {
       platform::DirtyTracker{buffer.pixels.data(), buffer.pixels.size(), state.clear_color, true};
 }
 
+// The pixel is the one at the whole parts of x and y; the test is false for
+// NaN and for anything outside the buffer.
 void fw_plot(float x, float y) {
-  if (!std::isfinite(x) || !std::isfinite(y)) return;
-  platform::Paint paint = platform::CurrentPaint();
-  platform::PlotPixel(platform::ToPixel(std::floor(x)), platform::ToPixel(std::floor(y)), paint);
+  platform::BackBuffer& buffer = platform::TheBackBuffer();
+  if (!(x >= 0.0f && x < float(buffer.width) && y >= 0.0f && y < float(buffer.height))) return;
+  platform::PlotPixel(buffer, int32_t(x), int32_t(y), platform::CurrentPaint());
 }
 
 void fw_draw_rect(float x, float y, float width, float height) {
@@ -633,7 +652,7 @@ void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel) {
   for (;;) {
     bool at_end = px == qx && py == qy;
     if (at_end && !last_pixel) break;
-    platform::PlotPixel(px, py, paint);
+    platform::PlotPixel(buffer, px, py, paint);
     if (at_end) break;
     int32_t twice = 2 * error;
     if (twice >= dy) error += dy, px += step_x;
