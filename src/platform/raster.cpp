@@ -465,6 +465,16 @@ void BlendAlphaRow(uint32_t* dst, const uint32_t* src, int32_t n, const Paint pa
     __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_bits), zero);
     if (_mm_movemask_epi8(clear) == 0xFFFF) continue;
     __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    if (!Colored && !scaled) {
+      // Texels fully opaque or fully clear give themselves or the buffer's
+      // pixel, as the arithmetic below would.
+      __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_bits), alpha_bits);
+      if (_mm_movemask_epi8(_mm_or_si128(opaque, clear)) == 0xFFFF) {
+        __m128i out = _mm_or_si128(_mm_and_si128(opaque, s), _mm_andnot_si128(opaque, d));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(out, alpha_bits));
+        continue;
+      }
+    }
     __m128i lo = BlendTwo<Colored>(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), color,
                                    alpha, scaled);
     __m128i hi = BlendTwo<Colored>(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), color,
