@@ -331,6 +331,11 @@ void fw_write_pixel(const platform::PixmapRef& pixmap, int32_t x, int32_t y, uin
 platform::PixmapRef fw_create_pixmap(int32_t width, int32_t height);
 platform::PixmapRef fw_load_pixmap(const Text& path);  // PNG file; null on failure
 platform::PixmapRef fw_grab_pixmap(int32_t x, int32_t y, int32_t width, int32_t height);
+// Copies the pixel map into that frame with its top-left corner at (x, y);
+// what falls outside the frame is dropped. The frame's next draw need not
+// look at all its pixels again.
+void fw_copy_pixmap_into_image(const platform::PixmapRef& pixmap, int32_t image, int32_t frame,
+                               int32_t x, int32_t y);
 void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame = 0);
 // As fw_grab_image, storing every pixel whose red, green and blue are all 0
 // as 0 whatever the image's flags.
