@@ -43,6 +43,8 @@ DirtyTracker dirty;
 
 void MarkDirty(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   if (x0 >= x1 || y0 >= y1) return;
+  // Plots mostly land inside the box already.
+  if (x0 >= dirty.x0 && y0 >= dirty.y0 && x1 <= dirty.x1 && y1 <= dirty.y1) return;
   if (dirty.x0 >= dirty.x1 || dirty.y0 >= dirty.y1) {
     dirty.x0 = x0, dirty.y0 = y0, dirty.x1 = x1, dirty.y1 = y1;
     return;
@@ -131,7 +133,7 @@ Paint MakePaint(const PaintInputs& in) {
 PaintInputs last_paint_inputs{0, 0, 0, kSolid, 0.0f};
 Paint last_paint{kSolid, 0, 0, 0, 0, false};
 
-Paint CurrentPaint() {
+const Paint& CurrentPaint() {
   const PaintInputs now{state.red, state.green, state.blue, state.blend, state.alpha};
   if (!(now == last_paint_inputs)) last_paint_inputs = now, last_paint = MakePaint(now);
   return last_paint;
