@@ -103,13 +103,43 @@ struct LayerJob {
   AxisMovement vertical;
 };
 
+struct Rgb {
+  int32_t r, g, b;
+};
+
+// The drawing colour of an HSL triple. All arithmetic is floating point, q
+// and the red and green results held as 32-bit floats, and the constants
+// 0.3333, 0.1666 and 0.6666 are taken as written, not as thirds and sixths.
+Rgb RgbFromHsl(int32_t hue, int32_t saturation, int32_t lightness) {
+  const double h = hue / 255.0;
+  const double s = saturation / 255.0;
+  const double l = lightness / 255.0;
+  const float q = l < 0.5 ? float(l * (1.0 + s)) : float(l + s - l * s);
+  const double p = 2.0 * l - q;
+
+  const auto channel = [&](double x) -> double {
+    if (x < 0.1666f) return p + (q - p) * 6.0 * x;
+    if (x < 0.5) return q;
+    if (x < 0.6666f) return p + (q - p) * (0.6666f - x) * 6.0;
+    return p;
+  };
+  double red_position = h + 0.3333f;
+  if (red_position > 1.0) red_position -= 1.0;
+  double blue_position = h - 0.3333f;
+  if (blue_position < 0.0) blue_position += 1.0;
+
+  const float red = float(channel(red_position));
+  const float green = float(channel(h));
+  const double blue = channel(blue_position);
+  return {rt_float_to_int(255.0 * red), rt_float_to_int(255.0 * green),
+          rt_float_to_int(255.0 * blue)};
+}
+
 // Pure black is transparent in the tool's images, so paint (1, 1, 1) instead.
 void SetPaintColour(const Hsl& colour) {
-  SetColourFromHsl(colour.hue, colour.sat, colour.light);
-  int32_t r = 0, g = 0, b = 0;
-  fw_get_color(r, g, b);
-  if (r == 0 && g == 0 && b == 0) r = g = b = 1;
-  engine::SetColourAlpha(float(r), float(g), float(b), 1.0f);
+  Rgb paint = RgbFromHsl(colour.hue, colour.sat, colour.light);
+  if (paint.r == 0 && paint.g == 0 && paint.b == 0) paint = {1, 1, 1};
+  engine::SetColourAlpha(float(paint.r), float(paint.g), float(paint.b), 1.0f);
 }
 
 void ClearCanvas() {
@@ -381,28 +411,8 @@ bool SizeFitsCanvas(int32_t width, int32_t height) {
 }  // namespace
 
 int32_t SetColourFromHsl(int32_t hue, int32_t saturation, int32_t lightness) {
-  const double h = hue / 255.0;
-  const double s = saturation / 255.0;
-  const double l = lightness / 255.0;
-  const float q = l < 0.5 ? float(l * (1.0 + s)) : float(l + s - l * s);
-  const double p = 2.0 * l - q;
-
-  const auto channel = [&](double x) -> double {
-    if (x < 0.1666f) return p + (q - p) * 6.0 * x;
-    if (x < 0.5) return q;
-    if (x < 0.6666f) return p + (q - p) * (0.6666f - x) * 6.0;
-    return p;
-  };
-  double red_position = h + 0.3333f;
-  if (red_position > 1.0) red_position -= 1.0;
-  double blue_position = h - 0.3333f;
-  if (blue_position < 0.0) blue_position += 1.0;
-
-  const float red = float(channel(red_position));
-  const float green = float(channel(h));
-  const double blue = channel(blue_position);
-  fw_set_color(rt_float_to_int(255.0 * red), rt_float_to_int(255.0 * green),
-               rt_float_to_int(255.0 * blue));
+  const Rgb colour = RgbFromHsl(hue, saturation, lightness);
+  fw_set_color(colour.r, colour.g, colour.b);
   return 0;
 }
 
