@@ -11,6 +11,8 @@ namespace {
 constexpr int64_t kSecondsPerDay = 86400;
 constexpr int64_t kSecondsPerMonth = 31 * kSecondsPerDay;
 constexpr int64_t kSecondsPerYear = 12 * kSecondsPerMonth;
+// Day number of 1 January of year 0: month 1 and day 1 are 31 + 1 days in.
+constexpr int64_t kFirstPackedDay = 32;
 
 const char16_t* const kShortMonths[12] = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
                                           u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
@@ -69,18 +71,21 @@ Text FormatTimeOfDay(int64_t timestamp) {
          Padded(timestamp % 60, 2);
 }
 
-// Undoes the packing exactly: months 1 to 12 and days 1 to 31 are counted
-// from 1, so day 31 and December dates show as made, not as day "00" or
-// month "00" of the following period.
+// The remainders start at 0 while the packing counts days and months from
+// 1, so a day 31 or a December date would read as day "00" of the next month
+// or month "00" of the next year. From 1 January of year 0 on, every day
+// number is exactly one packed date, shown as it was made; the day numbers
+// before it (timestamp 0 among them) come from no date and show the bare
+// remainders.
 Text FormatDate(int64_t timestamp) {
-  int64_t days = timestamp / kSecondsPerDay - 32;  // month 1, day 1 is 32 days in
-  int64_t year = days / 372;
-  int64_t in_year = days % 372;
-  if (in_year < 0) {
-    in_year += 372;
-    --year;
+  const int64_t days = timestamp / kSecondsPerDay;
+  if (days < kFirstPackedDay) {
+    return Padded(days % 31, 2) + u"-" + Padded(days / 31 % 12, 2) + u"-" + Padded(days / 372, 4);
   }
-  return Padded(in_year % 31 + 1, 2) + u"-" + Padded(in_year / 31 + 1, 2) + u"-" + Padded(year, 4);
+  const int64_t since_first = days - kFirstPackedDay;
+  const int64_t in_year = since_first % 372;
+  return Padded(in_year % 31 + 1, 2) + u"-" + Padded(in_year / 31 + 1, 2) + u"-" +
+         Padded(since_first / 372, 4);
 }
 
 Text FormatDuration(int32_t ms, int32_t show_seconds, int32_t show_minutes, int32_t show_hours) {

@@ -35,19 +35,29 @@ bool Stream::Fill() {
 bool Stream::AtEnd() { return !Fill(); }
 
 Text Stream::ReadLine() {
+  size_t taken = 0;
+  return ReadLine(SIZE_MAX, taken);
+}
+
+Text Stream::ReadLine(size_t most_bytes, size_t& taken) {
   Text line;
-  while (Fill()) {
+  size_t left = most_bytes;
+  while (left > 0 && Fill()) {
     const char* data = in_.data();
-    size_t end = in_end_;
-    for (size_t i = in_pos_; i < end; ++i) {
+    size_t end = in_pos_ + std::min(left, in_end_ - in_pos_);
+    size_t start = in_pos_;
+    for (size_t i = start; i < end; ++i) {
       unsigned char byte = static_cast<unsigned char>(data[i]);
       if (byte == 10 || byte == 0) {
         in_pos_ = i + 1;
+        taken += in_pos_ - start;
         return line;
       }
       if (byte != 13) line += char16_t(byte);
     }
     in_pos_ = end;
+    taken += end - start;
+    left -= end - start;
   }
   return line;
 }
@@ -242,6 +252,11 @@ void fw_close_file(int32_t stream) { fw_close_stream(stream); }
 Text fw_read_line(int32_t stream) {
   auto open = HandleTo<Stream>(stream);
   return open ? open->ReadLine() : Text();
+}
+
+Text platform::ReadLineWithin(int32_t stream, size_t most_bytes, size_t& taken) {
+  auto open = HandleTo<Stream>(stream);
+  return open ? open->ReadLine(most_bytes, taken) : Text();
 }
 
 int32_t fw_write_line(int32_t stream, const Text& text) {

@@ -44,3 +44,5 @@ void rt_release_handle(int32_t handle) {
   table.handles.erase(slot.get());
   slot.reset();
 }
+
+int32_t platform::LiveHandleCount() { return static_cast<int32_t>(Table().handles.size()); }

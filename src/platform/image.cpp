@@ -133,12 +133,55 @@ void fw_unlock_image(int32_t image, int32_t frame) {
   if (pixmap) ++pixmap->generation;
 }
 
-void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame) {
+namespace platform {
+namespace {
+
+// A masked image, or a caller that asks for it, stores black as transparent.
+void GrabIntoFrame(int32_t image, int32_t x, int32_t y, int32_t frame, bool always_mask) {
   auto object = HandleTo<Image>(image);
-  PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
+  PixmapRef pixmap = object ? ImageFrame(*object, frame) : nullptr;
   if (!pixmap) return;
-  platform::CopyFromBackBuffer(*pixmap, x, y);
-  if (object->flags & platform::kImageMasked) platform::MaskBlack(*pixmap);
+  if (always_mask || (object->flags & kImageMasked) != 0) {
+    GrabMaskedFromBackBuffer(*pixmap, object->coverage[size_t(frame)], x, y);
+  } else {
+    CopyFromBackBuffer(*pixmap, x, y);
+  }
+}
+
+}  // namespace
+}  // namespace platform
+
+void fw_copy_pixmap_into_image(const PixmapRef& pixmap, int32_t image, int32_t frame, int32_t x,
+                               int32_t y) {
+  auto object = HandleTo<Image>(image);
+  PixmapRef target = object ? platform::ImageFrame(*object, frame) : nullptr;
+  if (!pixmap || !target) return;
+  platform::DrawHeldCalls();  // held calls may draw the frame as it is now
+  // The part of the map that lands inside the frame, in map coordinates.
+  const int64_t x0 = std::max<int64_t>(0, -int64_t(x)), y0 = std::max<int64_t>(0, -int64_t(y));
+  const int64_t x1 = std::min<int64_t>(pixmap->width, int64_t(target->width) - x);
+  const int64_t y1 = std::min<int64_t>(pixmap->height, int64_t(target->height) - y);
+  if (x0 >= x1 || y0 >= y1) return;
+  for (int64_t row = y0; row < y1; ++row) {
+    std::memcpy(&target->pixels[size_t(row + y) * target->width + size_t(x0 + x)],
+                &pixmap->pixels[size_t(row) * pixmap->width + size_t(x0)], size_t(x1 - x0) * 4);
+  }
+  platform::FrameCoverage& coverage = object->coverage[size_t(frame)];
+  const bool current = coverage.valid && coverage.generation == target->generation;
+  ++target->generation;
+  if (!current) return;
+  platform::GrowCoverage(
+      coverage, platform::ScanBlock(*pixmap, int32_t(x0), int32_t(y0), int32_t(x1), int32_t(y1)), x,
+      y);
+  coverage.generation = target->generation;
+}
+
+void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame) {
+  platform::GrabIntoFrame(image, x, y, frame, false);
+}
+
+void fw_grab_image_masked(int32_t image, int32_t x, int32_t y, int32_t frame) {
+  platform::GrabIntoFrame(image, x, y, frame, true);
 }
 
 void fw_draw_image(int32_t image, float x, float y, int32_t frame) {

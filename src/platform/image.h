@@ -24,9 +24,12 @@ enum ImageFlag : int32_t {
 struct FrameCoverage {
   uint64_t generation = ~uint64_t(0);
   bool valid = false;
-  bool empty = true;                       // every pixel fully transparent
-  bool opaque = false;                     // every pixel fully opaque
-  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // box of non-transparent pixels, exclusive end
+  bool empty = true;    // true only when every pixel is fully transparent
+  bool opaque = false;  // true only when every pixel is fully opaque
+  // A box holding every non-transparent pixel, exclusive end: exactly theirs
+  // when worked out from the pixels, possibly larger once blocks were copied
+  // in (which drawing tolerates: the extra pixels are transparent).
+  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 };
 
 struct Image : Object {
@@ -45,6 +48,18 @@ PixmapRef ImageFrame(const Image& image, int32_t frame);
 
 // The coverage of a pixel map, recomputed only when its generation moved on.
 const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverage);
+// What the pixels of the block [x0, x1) x [y0, y1) of a pixel map hold.
+struct BlockScan {
+  bool any_visible = false;
+  bool all_opaque = true;                  // also for an empty block
+  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // box of the visible pixels, exclusive end
+};
+BlockScan ScanBlock(const Pixmap& pixmap, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// The coverage of a pixel map that is 0 outside the block [x0, x1) x [y0, y1).
+FrameCoverage BlockCoverage(const Pixmap& pixmap, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// A current coverage after the scanned block was copied into the frame
+// (dx, dy) further right and down.
+void GrowCoverage(FrameCoverage& coverage, const BlockScan& scan, int32_t dx, int32_t dy);
 // Draws a pixel map with its local point (hx, hy) on (x, y), under the
 // current drawing state.
 void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& coverage, bool filtered, float x, float y,
@@ -52,6 +67,9 @@ void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& coverage, bool filtered,
 // Copies the back buffer block at (x, y) into the pixel map; pixels outside
 // the buffer read as 0.
 void CopyFromBackBuffer(Pixmap& pixmap, int32_t x, int32_t y);
+// The same, storing every pixel whose red, green and blue are all 0 as 0,
+// and leaving the map's coverage current.
+void GrabMaskedFromBackBuffer(Pixmap& pixmap, FrameCoverage& coverage, int32_t x, int32_t y);
 
 // One character of a font, drawn as white with its coverage as alpha.
 struct Glyph {

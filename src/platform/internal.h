@@ -33,6 +33,16 @@ inline void DrawHeldCalls() {
 // Gives the back buffer a new size, cleared to opaque black.
 void ResizeBackBuffer(int32_t width, int32_t height);
 
+// The box drawn into since the last fw_cls (exclusive end; empty when
+// x0 >= x1) and the colour that clear wrote, which every pixel outside the
+// box still holds.
+struct DrawnBox {
+  int32_t x0, y0, x1, y1;
+  uint32_t cleared_to;
+};
+// False when that is not known, as before the first clear (raster.cpp).
+bool DrawnSinceClear(DrawnBox& drawn);
+
 // Takes the host's pending events into the input state (input.cpp). Every
 // key and mouse query calls it first.
 void PumpInput();

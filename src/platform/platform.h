@@ -54,7 +54,12 @@ int32_t rt_string_compare(const Text& a, const Text& b);
 
 // Truncation toward zero, saturating instead of undefined for out-of-range
 // values (NaN gives 0).
-int32_t rt_float_to_int(double value);
+inline int32_t rt_float_to_int(double value) {
+  if (value != value) return 0;
+  if (value >= 2147483647.0) return INT32_MAX;
+  if (value <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}
 // 32-bit wrapping arithmetic without undefined behaviour.
 inline int32_t wrap_add(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
@@ -65,9 +70,16 @@ inline int32_t wrap_sub(int32_t a, int32_t b) {
 inline int32_t wrap_mul(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
-// Division truncating toward zero; INT_MIN / -1 wraps, x / 0 gives 0.
-int32_t wrap_div(int32_t a, int32_t b);
-int32_t wrap_mod(int32_t a, int32_t b);
+// Division truncating toward zero; INT_MIN / -1 wraps, x / 0 gives 0. Both
+// go through 64 bits, where INT_MIN / -1 is representable.
+inline int32_t wrap_div(int32_t a, int32_t b) {
+  if (b == 0) return 0;
+  return static_cast<int32_t>(static_cast<uint32_t>(int64_t(a) / int64_t(b)));
+}
+inline int32_t wrap_mod(int32_t a, int32_t b) {
+  if (b == 0) return 0;
+  return static_cast<int32_t>(int64_t(a) % int64_t(b));
+}
 double fw_sin_deg(double degrees);
 double fw_cos_deg(double degrees);
 
@@ -103,6 +115,11 @@ int32_t fw_write_file(const Text& path);
 void fw_close_file(int32_t stream);
 void fw_close_stream(int32_t stream);
 Text fw_read_line(int32_t stream);
+namespace platform {
+// fw_read_line taking at most `most_bytes` bytes of the stream (line end
+// included) and adding how many it took to `taken`.
+Text ReadLineWithin(int32_t stream, size_t most_bytes, size_t& taken);
+}  // namespace platform
 int32_t fw_write_line(int32_t stream, const Text& text);
 int32_t fw_stream_eof(int32_t stream);
 int32_t fw_read_int(int32_t stream);
@@ -125,6 +142,10 @@ std::shared_ptr<platform::Object> rt_handle_to_object(int32_t handle);
 // image or a channel again and again does not keep every old one alive. The
 // number is never given out again; using it afterwards finds nothing.
 void rt_release_handle(int32_t handle);
+namespace platform {
+// How many handles find an object now: what a run holds through handles.
+int32_t LiveHandleCount();
+}  // namespace platform
 // Puts a new handle into a slot, releasing the one it held.
 inline void rt_replace_handle(int32_t& slot, int32_t handle) {
   if (slot != 0 && slot != handle) rt_release_handle(slot);
@@ -193,9 +214,51 @@ class List {
 // ---------------------------------------------------------------------------
 
 void fw_seed_rnd(int32_t seed);
-int32_t fw_rand_int(int32_t a, int32_t b);
 namespace platform {
 int32_t RandomState();  // for tests and the sequencer's reproducibility checks
+
+// The state, 1 .. 2^31 - 2 (random.cpp); only fw_seed_rnd and fw_rand_int
+// change it. fw_rand_int is inline: the sprite generator draws hundreds of
+// thousands of numbers a frame.
+extern int32_t random_state;
+
+// Park-Miller minimal standard: multiplier 48271, modulus m = 2^31 - 1.
+inline constexpr uint64_t kRandomModulus = 2147483647;
+inline constexpr uint32_t kRandomMultiplier = 48271;
+inline constexpr uint32_t kRandomMultiplierSquared = 182605794;  // 48271^2 mod m: two steps
+
+// state * multiplier mod m. As m is a Mersenne prime, the product's bits
+// from bit 31 up fold back onto its low 31 bits (2^31 = 1 mod m) without a
+// division; for a multiplier below 2^28 one fold leaves less than 2m.
+inline int32_t RandomStepBy(int32_t state, uint32_t multiplier) {
+  const uint64_t product = uint64_t(uint32_t(state)) * multiplier;
+  uint64_t folded = (product & kRandomModulus) + (product >> 31);
+  if (folded >= kRandomModulus) folded -= kRandomModulus;
+  return static_cast<int32_t>(folded);
+}
+
+// One draw takes two steps, s1 and s2 (s2 straight from the state, so both
+// products run side by side), and gives
+//   ((s1 AND 0x1ffffffc) + (s2 AND 0x1ffffff8) / 2^27) / 2^29,
+// a value in [0, 1) with 53 significant bits. That is the 56-bit integer
+// (s1 AND 0x1ffffffc) * 2^27 + (s2 AND 0x1ffffff8), whose low 3 bits are 0,
+// over 2^56: exact in a double whichever way it is computed.
+inline double RandomDraw() {
+  const int32_t s1 = RandomStepBy(random_state, kRandomMultiplier);
+  const int32_t s2 = RandomStepBy(random_state, kRandomMultiplierSquared);
+  random_state = s2;
+  const int64_t numerator = int64_t(s1 & 0x1ffffffc) << 27 | int64_t(s2 & 0x1ffffff8);
+  return double(numerator) * 0x1p-56;
+}
+}  // namespace platform
+
+// An integer between a and b inclusive, in either order; always two steps.
+inline int32_t fw_rand_int(int32_t a, int32_t b) {
+  const double d = platform::RandomDraw();
+  const int64_t lo = a < b ? a : b;
+  const int64_t count = (a < b ? int64_t(b) - a : int64_t(a) - b) + 1;
+  const int64_t result = lo + static_cast<int64_t>(d * double(count));
+  return static_cast<int32_t>(static_cast<uint32_t>(result));
 }
 
 // ---------------------------------------------------------------------------
@@ -280,7 +343,15 @@ void fw_write_pixel(const platform::PixmapRef& pixmap, int32_t x, int32_t y, uin
 platform::PixmapRef fw_create_pixmap(int32_t width, int32_t height);
 platform::PixmapRef fw_load_pixmap(const Text& path);  // PNG file; null on failure
 platform::PixmapRef fw_grab_pixmap(int32_t x, int32_t y, int32_t width, int32_t height);
+// Copies the pixel map into that frame with its top-left corner at (x, y);
+// what falls outside the frame is dropped. The frame's next draw need not
+// look at all its pixels again.
+void fw_copy_pixmap_into_image(const platform::PixmapRef& pixmap, int32_t image, int32_t frame,
+                               int32_t x, int32_t y);
 void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame = 0);
+// As fw_grab_image, storing every pixel whose red, green and blue are all 0
+// as 0 whatever the image's flags.
+void fw_grab_image_masked(int32_t image, int32_t x, int32_t y, int32_t frame = 0);
 int32_t fw_save_pixmap_png(const platform::PixmapRef& pixmap, const Text& path,
                            int32_t compression);
 

@@ -36,6 +36,8 @@ DirtyTracker dirty;
 
 void MarkDirty(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   if (x0 >= x1 || y0 >= y1) return;
+  // Plots mostly land inside the box already.
+  if (x0 >= dirty.x0 && y0 >= dirty.y0 && x1 <= dirty.x1 && y1 <= dirty.y1) return;
   if (dirty.x0 >= dirty.x1 || dirty.y0 >= dirty.y1) {
     dirty.x0 = x0, dirty.y0 = y0, dirty.x1 = x1, dirty.y1 = y1;
     return;
@@ -55,6 +57,12 @@ bool CornersStillClear(const BackBuffer& buffer) {
     }
   }
   return true;
+}
+
+// Every pixel outside the dirty box still holds the colour of the last clear.
+bool DirtyBoxHoldsAllDrawing(const BackBuffer& buffer) {
+  return dirty.cleared && dirty.buffer == buffer.pixels.data() &&
+         dirty.size == buffer.pixels.size() && CornersStillClear(buffer);
 }
 
 void UpdateMatrix() {
@@ -92,18 +100,36 @@ struct Paint {
   bool white;
 };
 
-Paint CurrentPaint() {
+// What the paint is made from.
+struct PaintInputs {
+  int32_t red, green, blue, blend;
+  float alpha;
+  bool operator==(const PaintInputs&) const = default;
+};
+
+Paint MakePaint(const PaintInputs& in) {
   auto channel = [](int32_t v) { return uint32_t(std::clamp(v, 0, 255)); };
-  float a = std::isnan(state.alpha) ? 0.0f : std::clamp(state.alpha, 0.0f, 1.0f);
-  Paint paint{state.blend,
-              channel(state.red),
-              channel(state.green),
-              channel(state.blue),
-              uint32_t(std::lround(a * 255.0f)),
+  float a = std::isnan(in.alpha) ? 0.0f : std::clamp(in.alpha, 0.0f, 1.0f);
+  Paint paint{in.blend,
+              channel(in.red),
+              channel(in.green),
+              channel(in.blue),
+              uint32_t(double(a * 255.0f) + 0.5),  // half up, as lround rounds from 0 up
               false};
   if (paint.mode < kMask || paint.mode > kShade) paint.mode = kSolid;
   paint.white = paint.red == 255 && paint.green == 255 && paint.blue == 255;
   return paint;
+}
+
+// Plots ask for the paint once per pixel, mostly with the state unchanged
+// since the last time, so the last paint is kept.
+PaintInputs last_paint_inputs{0, 0, 0, kSolid, 0.0f};
+Paint last_paint{kSolid, 0, 0, 0, 0, false};
+
+const Paint& CurrentPaint() {
+  const PaintInputs now{state.red, state.green, state.blue, state.blend, state.alpha};
+  if (!(now == last_paint_inputs)) last_paint_inputs = now, last_paint = MakePaint(now);
+  return last_paint;
 }
 
 // Modes in which a fully transparent source changes nothing.
@@ -285,8 +311,7 @@ void FillShape(const LocalBox& box, float x, float y) {
   });
 }
 
-void PlotPixel(int32_t px, int32_t py, const Paint& paint) {
-  BackBuffer& buffer = TheBackBuffer();
+void PlotPixel(BackBuffer& buffer, int32_t px, int32_t py, const Paint& paint) {
   if (px < 0 || py < 0 || px >= buffer.width || py >= buffer.height) return;
   uint32_t& dst = buffer.pixels[size_t(py) * buffer.width + px];
   WithMode(paint.mode, [&]<int Mode>() { BlendPixel<Mode>(dst, PaintColor(paint), paint.alpha); });
@@ -531,6 +556,16 @@ void BlendAlphaRow(uint32_t* dst, const uint32_t* src, int32_t n, const Paint pa
     __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_bits), zero);
     if (_mm_movemask_epi8(clear) == 0xFFFF) continue;
     __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    if (!Colored && !scaled) {
+      // Texels fully opaque or fully clear give themselves or the buffer's
+      // pixel, as the arithmetic below would.
+      __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_bits), alpha_bits);
+      if (_mm_movemask_epi8(_mm_or_si128(opaque, clear)) == 0xFFFF) {
+        __m128i out = _mm_or_si128(_mm_and_si128(opaque, s), _mm_andnot_si128(opaque, d));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(out, alpha_bits));
+        continue;
+      }
+    }
     __m128i lo = BlendTwo<Colored>(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), color,
                                    alpha, scaled);
     __m128i hi = BlendTwo<Colored>(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), color,
@@ -575,28 +610,6 @@ constexpr double kFarAway = 1e9;
 bool WholePixel(double value) { return std::isfinite(value) && value == std::floor(value); }
 
 }  // namespace
-
-const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverage) {
-  if (coverage.valid && coverage.generation == pixmap.generation) return coverage;
-  coverage = FrameCoverage{};
-  coverage.generation = pixmap.generation;
-  coverage.valid = true;
-  coverage.opaque = !pixmap.pixels.empty();
-  int32_t x0 = INT_MAX, y0 = INT_MAX, x1 = INT_MIN, y1 = INT_MIN;
-  for (int32_t y = 0; y < pixmap.height; ++y) {
-    const uint32_t* row = &pixmap.pixels[size_t(y) * pixmap.width];
-    for (int32_t x = 0; x < pixmap.width; ++x) {
-      uint32_t a = row[x] >> 24;
-      if (a != 0xFF) coverage.opaque = false;
-      if (a == 0) continue;
-      x0 = std::min(x0, x), x1 = std::max(x1, x + 1);
-      y0 = std::min(y0, y), y1 = y + 1;
-    }
-  }
-  coverage.empty = x0 == INT_MAX;
-  if (!coverage.empty) coverage.x0 = x0, coverage.y0 = y0, coverage.x1 = x1, coverage.y1 = y1;
-  return coverage;
-}
 
 namespace {
 
@@ -650,9 +663,12 @@ void DrawPixmapNow(const Pixmap& pixmap, const FrameCoverage& coverage, const Pa
   });
 }
 
+// The pixel is the one at the whole parts of x and y; the test is false for
+// NaN and for anything outside the buffer.
 void PlotNow(float x, float y) {
-  if (!std::isfinite(x) || !std::isfinite(y)) return;
-  PlotPixel(ToPixel(std::floor(x)), ToPixel(std::floor(y)), CurrentPaint());
+  BackBuffer& buffer = TheBackBuffer();
+  if (!(x >= 0.0f && x < float(buffer.width) && y >= 0.0f && y < float(buffer.height))) return;
+  PlotPixel(buffer, int32_t(x), int32_t(y), CurrentPaint());
 }
 
 void RectNow(float x, float y, float width, float height) {
@@ -681,7 +697,7 @@ void LineNow(float x, float y, float x2, float y2, int32_t last_pixel) {
   for (;;) {
     bool at_end = px == qx && py == qy;
     if (at_end && !last_pixel) break;
-    PlotPixel(px, py, paint);
+    PlotPixel(buffer, px, py, paint);
     if (at_end) break;
     int32_t twice = 2 * error;
     if (twice >= dy) error += dy, px += step_x;
@@ -739,9 +755,7 @@ void ReplayDrawCall(const DrawCall& call) {
 // Repaints only what was drawn since the last clear when nothing else changed.
 void ClearBackBuffer(uint32_t colour) {
   BackBuffer& buffer = TheBackBuffer();
-  bool same = dirty.cleared && dirty.buffer == buffer.pixels.data() &&
-              dirty.size == buffer.pixels.size() && dirty.cleared_to == colour &&
-              CornersStillClear(buffer);
+  bool same = DirtyBoxHoldsAllDrawing(buffer) && dirty.cleared_to == colour;
   if (!same) {
     FillPixels(buffer.pixels.data(), buffer.pixels.size(), colour);
   } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
@@ -751,6 +765,12 @@ void ClearBackBuffer(uint32_t colour) {
     }
   }
   dirty = DirtyTracker{buffer.pixels.data(), buffer.pixels.size(), colour, true};
+}
+
+bool DrawnSinceClear(DrawnBox& drawn) {
+  if (!DirtyBoxHoldsAllDrawing(TheBackBuffer())) return false;
+  drawn = DrawnBox{dirty.x0, dirty.y0, dirty.x1, dirty.y1, dirty.cleared_to};
+  return true;
 }
 
 }  // namespace platform
@@ -792,6 +812,8 @@ void fw_set_cls_color(int32_t r, int32_t g, int32_t b) {
 // The clear, and the calls after it, may be held back (frame_log.cpp).
 void fw_cls() { platform::LogClear(state.clear_color); }
 
+// The pixel is the one at the whole parts of x and y; the test is false for
+// NaN and for anything outside the buffer.
 void fw_plot(float x, float y) {
   if (!platform::calls_logged) return platform::PlotNow(x, y);
   platform::SubmitDrawCall(platform::CallInState(platform::DrawCall::kPlot, {x, y}));
@@ -808,27 +830,3 @@ void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel) {
   platform::SubmitDrawCall(
       platform::CallInState(platform::DrawCall::kLine, {x, y, x2, y2}, last_pixel));
 }
-
-platform::PixmapRef fw_grab_pixmap(int32_t x, int32_t y, int32_t width, int32_t height) {
-  platform::PixmapRef pixmap = fw_create_pixmap(width, height);
-  if (pixmap) platform::CopyFromBackBuffer(*pixmap, x, y);
-  return pixmap;
-}
-
-namespace platform {
-
-void CopyFromBackBuffer(Pixmap& pixmap, int32_t x, int32_t y) {
-  BackBuffer& buffer = TheBackBuffer();
-  std::fill(pixmap.pixels.begin(), pixmap.pixels.end(), 0u);  // outside the buffer
-  int64_t x0 = std::max<int64_t>(x, 0),
-          x1 = std::min<int64_t>(int64_t(x) + pixmap.width, buffer.width);
-  int64_t y0 = std::max<int64_t>(y, 0),
-          y1 = std::min<int64_t>(int64_t(y) + pixmap.height, buffer.height);
-  for (int64_t sy = y0; sy < y1 && x0 < x1; ++sy) {
-    std::memcpy(&pixmap.pixels[size_t(sy - y) * pixmap.width + size_t(x0 - x)],
-                &buffer.pixels[size_t(sy) * buffer.width + size_t(x0)], size_t(x1 - x0) * 4);
-  }
-  ++pixmap.generation;
-}
-
-}  // namespace platform

@@ -19,6 +19,10 @@ class Stream : public Object {
   // Bytes up to a line feed or a 0 byte, carriage returns dropped; the end of
   // the stream also ends the line.
   Text ReadLine();
+  // The same, taking at most `most_bytes` bytes of the stream (line end
+  // included) and adding how many it took to `taken`, so that a reader can
+  // bound what a peer sends even inside one line.
+  Text ReadLine(size_t most_bytes, size_t& taken);
   // Fills `out` with up to `count` bytes; returns how many were read.
   size_t ReadBytes(char* out, size_t count);
   bool Write(const char* data, size_t size);

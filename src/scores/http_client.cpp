@@ -9,8 +9,10 @@ namespace {
 constexpr int32_t kHttpPort = 80;
 const Text kLineFeed = u"\n";
 
-// The score board's replies are short texts; a server that sends lines
-// without end must not exhaust memory, so reading stops past this length.
+// The score board's replies are short texts. A reply longer than this, in
+// whatever lines, is a failed request rather than a cut one: a server that
+// sends without end must not exhaust memory, nor pass off part of a reply
+// as the whole.
 constexpr size_t kLongestReply = size_t(1) << 22;
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -44,11 +46,15 @@ Text RequestHead(const Text& method, const Text& url, const Thttp& http) {
 }
 
 // The reply's lines joined by LF (CR LF and LF ends read alike), without an
-// LF after the last.
+// LF after the last; "" for a reply longer than kLongestReply bytes, as for
+// a server that cannot be reached.
 Text ReadReply(int32_t stream) {
   Text reply;
-  while (fw_stream_eof(stream) == 0 && reply.size() <= kLongestReply)
-    reply += fw_read_line(stream) + kLineFeed;
+  size_t taken = 0;
+  while (fw_stream_eof(stream) == 0) {
+    reply += platform::ReadLineWithin(stream, kLongestReply + 1 - taken, taken) + kLineFeed;
+    if (taken > kLongestReply) return Text();
+  }
   if (!reply.empty()) reply.pop_back();
   return reply;
 }
@@ -73,11 +79,13 @@ Text FormBody(const std::vector<Text>& keys, const std::vector<Text>& values) {
 
 }  // namespace
 
+// An earlier socket and stream are let go as they are replaced; a stream
+// kept after a failed connect keeps its own socket until it is closed.
 int32_t Thttp::Open(const Text& host_name, int32_t auto_close) {
-  sock = fw_create_tcp_socket();
+  rt_replace_handle(sock, fw_create_tcp_socket());
   if (fw_connect_socket(sock, fw_host_ip(host_name, 0), kHttpPort) == 0) return 0;
   host = host_name;
-  stream = fw_create_socket_stream(sock, 1);
+  rt_replace_handle(stream, fw_create_socket_stream(sock, 1));
   autoClose = auto_close;
   return 1;
 }

@@ -1,6 +1,7 @@
 // The score record and the local score file "nuscores.dat": a scrambled
 // header line with the online name and password, then one scrambled line per
 // record, newest first.
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -69,6 +70,50 @@ void ReadHeader(int32_t stream) {
   OnlinePassword = Field(header, 2);
 }
 
+// The score list as the load builds it, sorted after every line of the
+// file. The comparison cuts timestamp differences to 32 bits, so once two
+// timestamps lie 2^31 or more apart it is no order, and the list depends on
+// every sort that ran: then each line sorts the whole list. While they lie
+// closer it orders by timestamp, and that sort leaves a sorted list as it
+// is and places a new record after those at least as new; that is done
+// directly, so that a long file does not cost a sort per line.
+class LoadOrder {
+ public:
+  // `record` is null for a line that held none.
+  void SortAfterLine(const std::shared_ptr<Scores>& record) {
+    if (record) TakeTimestamp(record->Timestamp);
+    if (!ComparedByTimestamp()) {
+      if (record) records_.push_back(record);
+      SortAll();
+    } else if (record) {
+      records_.insert(std::upper_bound(records_.begin(), records_.end(), record, IsNewer), record);
+    }
+  }
+  const std::vector<std::shared_ptr<Scores>>& Records() const { return records_; }
+
+ private:
+  static bool IsNewer(const std::shared_ptr<Scores>& a, const std::shared_ptr<Scores>& b) {
+    return a->Timestamp > b->Timestamp;
+  }
+  void TakeTimestamp(int64_t timestamp) {
+    if (records_.empty() || timestamp < oldest_) oldest_ = timestamp;
+    if (records_.empty() || timestamp > newest_) newest_ = timestamp;
+  }
+  bool ComparedByTimestamp() const {
+    return static_cast<uint64_t>(newest_) - static_cast<uint64_t>(oldest_) < (uint64_t(1) << 31);
+  }
+  void SortAll() {
+    platform::List<Scores> list;
+    for (const auto& record : records_) list.Append(record);
+    SortNewestFirst(list);
+    records_.assign(list.Links().begin(), list.Links().end());
+  }
+
+  std::vector<std::shared_ptr<Scores>> records_;
+  int64_t oldest_ = 0;
+  int64_t newest_ = 0;
+};
+
 Text RecordLine(const Scores& record) {
   Text line = rt_string_from_long(record.Score);
   for (const Text& field :
@@ -116,18 +161,14 @@ int32_t LoadScoreFile() {
   if (stream == 0) return 0;
   ReadHeader(stream);
   ScoreList.Clear();
-  std::vector<std::shared_ptr<Scores>> accepted;
+  LoadOrder order;
   do {
-    if (auto record = ParseRecordLine(fw_read_line(stream))) accepted.push_back(record);
+    auto record = ParseRecordLine(fw_read_line(stream));
+    if (record && order.Records().empty()) engine::PlayerName = record->Name;
+    order.SortAfterLine(record);
   } while (!fw_stream_eof(stream));
   fw_close_file(stream);
-
-  if (!accepted.empty()) engine::PlayerName = accepted.front()->Name;
-  // One stable sort at the end gives the order a sort after every line
-  // would, for timestamps within 2^31 of each other, without its quadratic
-  // cost on a long file.
-  for (auto& record : accepted) ScoreList.Append(record);
-  SortNewestFirst(ScoreList);
+  for (const auto& record : order.Records()) ScoreList.Append(record);
   return 0;
 }
 

@@ -130,7 +130,7 @@ void StopSong() {
   for (int32_t slot = 0; slot < kMusicChannels; ++slot) {
     int32_t& channel = engine::ChannelTable[slot];
     if (channel != 0 && fw_channel_playing(channel) != 0) fw_stop_channel(channel);
-    channel = 0;
+    rt_replace_handle(channel, 0);  // a finished channel is never cued again
   }
 }
 

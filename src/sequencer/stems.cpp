@@ -18,15 +18,17 @@ void LoadCountedStem(const Text& stem, int32_t n, int32_t part, int32_t base) {
   Text file = StemFile(stem, n);
   if (fw_file_type(file) == 0) return;
   MusicSampleCounts[part] = n;
-  MusicSamples[base + n] = fw_load_sound(file, 0);
+  rt_replace_handle(MusicSamples[base + n], fw_load_sound(file, 0));
 }
 
 }  // namespace
 
+// Every load replaces the stems it finds, and the old sounds go with their
+// handles: a note still sounding keeps its own samples.
 void LoadMusicSamples() {
   for (int32_t n = 1; n <= 8; ++n) {
-    MusicSamples[n] = fw_load_sound(StemFile(u"d1-", n), 0);
-    MusicSamples[n + 10] = fw_load_sound(StemFile(u"d2-", n), 0);
+    rt_replace_handle(MusicSamples[n], fw_load_sound(StemFile(u"d1-", n), 0));
+    rt_replace_handle(MusicSamples[n + 10], fw_load_sound(StemFile(u"d2-", n), 0));
     LoadCountedStem(u"bass", n, 1, 20);
     LoadCountedStem(u"lead", n, 2, 30);
     LoadCountedStem(u"accompany", n, 3, 40);

@@ -5,9 +5,12 @@
 // the seed and the settings: reordering, adding or dropping a draw changes
 // every saved sprite.
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "engine/engine.h"
+#include "frame_view.h"
+#include "movement.h"
 #include "tool.h"
 
 namespace tool {
@@ -66,36 +69,77 @@ struct Hsl {
   int32_t light;
 };
 
-// What one call needs everywhere: the sprite size, the frame and the coin
-// that decides every random mirror of the call.
+// What one call needs everywhere: the sprite size, the frame, the coin
+// that decides every random mirror of the call, and the shape or filter
+// cell column and row under each sprite column and row.
 struct FrameJob {
   int32_t width;
   int32_t height;
   int32_t frame;
   int32_t mirror_coin;
+  std::array<int32_t, kCanvasSize> cell_x;  // x * 64 / width
+  std::array<int32_t, kCanvasSize> cell_y;  // y * 64 / height
 };
 
 // One layer's choices, fixed before its pixels are placed.
 struct LayerJob {
+  LayerJob(const FrameJob& job, int32_t base, int32_t cell)
+      : base(base),
+        shape(fw_lock_image(ShapesImage, cell, 1, 0), kCellSize, kCellSize),
+        horizontal(false, job.frame, base),
+        vertical(true, job.frame, base) {}
+
   int32_t base;
-  bool fold_x;  // mirror on: place in the left half only
-  bool fold_y;
-  bool mirror_x;  // plot the mirrored copies
-  bool mirror_y;
-  bool flip_x;
-  bool flip_y;
-  int32_t jitter;
-  int32_t threshold;
-  platform::PixmapRef shape;
+  bool fold_x = false;  // mirror on: place in the left half only
+  bool fold_y = false;
+  bool mirror_x = false;  // plot the mirrored copies
+  bool mirror_y = false;
+  bool flip_x = false;
+  bool flip_y = false;
+  int32_t jitter = 0;
+  int32_t threshold = 0;
+  FrameView shape;
+  AxisMovement horizontal;
+  AxisMovement vertical;
 };
+
+struct Rgb {
+  int32_t r, g, b;
+};
+
+// The drawing colour of an HSL triple. All arithmetic is floating point, q
+// and the red and green results held as 32-bit floats, and the constants
+// 0.3333, 0.1666 and 0.6666 are taken as written, not as thirds and sixths.
+Rgb RgbFromHsl(int32_t hue, int32_t saturation, int32_t lightness) {
+  const double h = hue / 255.0;
+  const double s = saturation / 255.0;
+  const double l = lightness / 255.0;
+  const float q = l < 0.5 ? float(l * (1.0 + s)) : float(l + s - l * s);
+  const double p = 2.0 * l - q;
+
+  const auto channel = [&](double x) -> double {
+    if (x < 0.1666f) return p + (q - p) * 6.0 * x;
+    if (x < 0.5) return q;
+    if (x < 0.6666f) return p + (q - p) * (0.6666f - x) * 6.0;
+    return p;
+  };
+  double red_position = h + 0.3333f;
+  if (red_position > 1.0) red_position -= 1.0;
+  double blue_position = h - 0.3333f;
+  if (blue_position < 0.0) blue_position += 1.0;
+
+  const float red = float(channel(red_position));
+  const float green = float(channel(h));
+  const double blue = channel(blue_position);
+  return {rt_float_to_int(255.0 * red), rt_float_to_int(255.0 * green),
+          rt_float_to_int(255.0 * blue)};
+}
 
 // Pure black is transparent in the tool's images, so paint (1, 1, 1) instead.
 void SetPaintColour(const Hsl& colour) {
-  SetColourFromHsl(colour.hue, colour.sat, colour.light);
-  int32_t r = 0, g = 0, b = 0;
-  fw_get_color(r, g, b);
-  if (r == 0 && g == 0 && b == 0) r = g = b = 1;
-  engine::SetColourAlpha(float(r), float(g), float(b), 1.0f);
+  Rgb paint = RgbFromHsl(colour.hue, colour.sat, colour.light);
+  if (paint.r == 0 && paint.g == 0 && paint.b == 0) paint = {1, 1, 1};
+  engine::SetColourAlpha(float(paint.r), float(paint.g), float(paint.b), 1.0f);
 }
 
 void ClearCanvas() {
@@ -140,34 +184,51 @@ bool ChosenOrOn(int32_t setting, int32_t coin) {
   return setting == 1 || (setting == 2 && coin == 1);
 }
 
+struct Spot {
+  int32_t x, y;
+};
+
 // Picks a spot whose shape pixel is bright enough; the last try is taken
 // whatever it reads. Mirrored layers fold the spot into the first half.
-void PickSpot(const FrameJob& job, const LayerJob& layer, int32_t& x, int32_t& y) {
+// The loop keeps what it reads in locals, as every draw writes the
+// generator's state.
+Spot PickSpot(const FrameJob& job, const LayerJob& layer) {
+  const int32_t width = job.width, height = job.height;
+  const int32_t jitter = layer.jitter, threshold = layer.threshold;
+  const bool flip_x = layer.flip_x, flip_y = layer.flip_y;
+  const bool fold_x = layer.fold_x, fold_y = layer.fold_y;
+  Spot spot{0, 0};
   for (int32_t attempt = 1; attempt <= kMaxTries; ++attempt) {
-    x = fw_rand_int(0, job.width - 1);
-    y = fw_rand_int(0, job.height - 1);
-    int32_t sx = x * kCellSize / job.width + RandAround(layer.jitter);
-    int32_t sy = y * kCellSize / job.height + RandAround(layer.jitter);
+    int32_t x = fw_rand_int(0, width - 1);
+    int32_t y = fw_rand_int(0, height - 1);
+    int32_t sx = job.cell_x[size_t(x)] + RandAround(jitter);
+    int32_t sy = job.cell_y[size_t(y)] + RandAround(jitter);
     sx = Clamp(sx, 0, kCellSize - 1);
     sy = Clamp(sy, 0, kCellSize - 1);
-    if (layer.flip_x) sx = kCellSize - 1 - sx;
-    if (layer.flip_y) sy = kCellSize - 1 - sy;
-    const int32_t red = int32_t(RedOf(fw_read_pixel(layer.shape, sx, sy)));
-    if (layer.fold_x && x > job.width / 2 - 1) x = job.width - x;
-    if (layer.fold_y && y > job.height / 2 - 1) y = job.height - y;
-    if (red >= layer.threshold) return;
+    if (flip_x) sx = kCellSize - 1 - sx;
+    if (flip_y) sy = kCellSize - 1 - sy;
+    const int32_t red = int32_t(RedOf(layer.shape.Get(sx, sy)));
+    if (fold_x && x > width / 2 - 1) x = width - x;
+    if (fold_y && y > height / 2 - 1) y = height - y;
+    spot = Spot{x, y};
+    if (red >= threshold) break;
   }
+  return spot;
 }
 
-// Every position is moved, plotted or not, since each movement makes a draw.
-void PlotMoved(const FrameJob& job, int32_t base, int32_t px, int32_t py, int32_t roll,
-               bool plotted) {
-  const int32_t x = ApplyHorizontalMovement(px, py, float(px), roll, job.frame, base);
-  const int32_t y = ApplyVerticalMovement(px, py, float(py), roll, job.frame, base);
-  if (plotted) fw_plot(float(x), float(y));
+// Every position makes its two movement draws, plotted or not.
+void PlotMoved(LayerJob& layer, int32_t px, int32_t py, int32_t roll, bool plotted) {
+  if (!plotted) {
+    layer.horizontal.SkipDraw();
+    layer.vertical.SkipDraw();
+    return;
+  }
+  const int32_t x = layer.horizontal.Move(px, py, float(px), roll);
+  const int32_t y = layer.vertical.Move(px, py, float(py), roll);
+  fw_plot(float(x), float(y));
 }
 
-void PlacePixel(const FrameJob& job, const LayerJob& layer, const Hsl& colour) {
+void PlacePixel(const FrameJob& job, LayerJob& layer, const Hsl& colour) {
   const int32_t base = layer.base;
   Hsl pixel;
   pixel.hue = wrap_mod(wrap_add(colour.hue, RandAround(Setting(base + kPixelRandomness))), 256);
@@ -177,15 +238,22 @@ void PlacePixel(const FrameJob& job, const LayerJob& layer, const Hsl& colour) {
       Clamp(wrap_add(colour.light, RandAround(Setting(base + kPixelRandomness + 2))), 0, 255);
   SetPaintColour(pixel);
 
-  int32_t x = 0, y = 0;
-  PickSpot(job, layer, x, y);
+  const auto [x, y] = PickSpot(job, layer);
   const int32_t roll = fw_rand_int(0, 100);
   const int32_t right = job.width - 1 - x;
   const int32_t bottom = job.height - 1 - y;
-  PlotMoved(job, base, x, y, roll, true);
-  PlotMoved(job, base, right, y, roll, layer.mirror_x);
-  PlotMoved(job, base, x, bottom, roll, layer.mirror_y);
-  PlotMoved(job, base, right, bottom, roll, layer.mirror_x && layer.mirror_y);
+  PlotMoved(layer, x, y, roll, true);
+  PlotMoved(layer, right, y, roll, layer.mirror_x);
+  PlotMoved(layer, x, bottom, roll, layer.mirror_y);
+  PlotMoved(layer, right, bottom, roll, layer.mirror_x && layer.mirror_y);
+}
+
+// The share of a layer pixel's colour the filter keeps, from the filter
+// cell's blue byte: 1 at 255, falling with the byte and the power.
+float FilterFactor(uint32_t filter_pixel, int32_t power) {
+  const float fb = float(BlueOf(filter_pixel));
+  const float factor = (100.0f - ((255.0f - fb) / 2.5f) * float(power) / 100.0f) / 100.0f;
+  return factor < 0.0f ? 0.0f : factor;
 }
 
 // Darkens the layer where the filter cell's blue byte is low.
@@ -193,22 +261,20 @@ void ApplyFilter(const FrameJob& job, int32_t layer_index, int32_t base) {
   const int32_t cell = Setting(base + kFilter);
   const int32_t power = Setting(base + kFilterPower);
   if (cell <= 0 || power <= 0) return;
-  const platform::PixmapRef layer = fw_lock_image(LayerImage, layer_index, 1, 1);
-  const platform::PixmapRef filter = fw_lock_image(FiltersImage, cell, 1, 0);
+  FrameView layer(fw_lock_image(LayerImage, layer_index, 1, 1), job.width, job.height);
+  const FrameView filter(fw_lock_image(FiltersImage, cell, 1, 0), kCellSize, kCellSize);
   for (int32_t x = 0; x < job.width; ++x) {
+    const int32_t fx = std::min(job.cell_x[size_t(x)], kCellSize - 1);
     for (int32_t y = 0; y < job.height; ++y) {
-      const int32_t fx = std::min(x * kCellSize / job.width, kCellSize - 1);
-      const int32_t fy = std::min(y * kCellSize / job.height, kCellSize - 1);
-      const float fb = float(BlueOf(fw_read_pixel(filter, fx, fy)));
-      float factor = (100.0f - ((255.0f - fb) / 2.5f) * float(power) / 100.0f) / 100.0f;
-      if (factor < 0.0f) factor = 0.0f;
-      const uint32_t pixel = fw_read_pixel(layer, x, y);
+      const uint32_t pixel = layer.Get(x, y);
       if (AlphaOf(pixel) == 0) continue;
+      const int32_t fy = std::min(job.cell_y[size_t(y)], kCellSize - 1);
+      const float factor = FilterFactor(filter.Get(fx, fy), power);
       const uint32_t r = uint32_t(rt_float_to_int(float(RedOf(pixel)) * factor));
       const uint32_t g = uint32_t(rt_float_to_int(float(GreenOf(pixel)) * factor));
       uint32_t b = uint32_t(rt_float_to_int(float(BlueOf(pixel)) * factor));
       if (b == 0) b = 2;  // keeps a darkened pixel from reading as transparent black
-      fw_write_pixel(layer, x, y, Argb(AlphaOf(pixel), r, g, b));
+      layer.Set(x, y, Argb(AlphaOf(pixel), r, g, b));
     }
   }
   fw_unlock_image(FiltersImage, cell);
@@ -221,23 +287,22 @@ void PaintLayer(const FrameJob& job, int32_t layer_index, Hsl& colour) {
   const int32_t count = PixelCount(job, base);
   if (Setting(base + kAmount) >= kFullFillAmount) FillSpriteArea(job, colour);
 
-  LayerJob layer;
-  layer.base = base;
-  layer.jitter = fw_rand_int(0, 12);
+  const int32_t jitter = fw_rand_int(0, 12);
   const int32_t flip_coin_x = fw_rand_int(0, 1);
   const int32_t flip_coin_y = fw_rand_int(0, 1);
-  layer.flip_x = ChosenOrOn(Setting(base + kFlipX), flip_coin_x);
-  layer.flip_y = ChosenOrOn(Setting(base + kFlipY), flip_coin_y);
   if (Setting(base + kRandomShape) != 0) Setting(base + kShape) = fw_rand_int(0, ShapeCount);
   if (Setting(base + kRandomFilter) != 0) Setting(base + kFilter) = fw_rand_int(0, FilterCount);
+
+  const int32_t cell = Setting(base + kShape);
+  LayerJob layer(job, base, cell);
+  layer.jitter = jitter;
+  layer.flip_x = ChosenOrOn(Setting(base + kFlipX), flip_coin_x);
+  layer.flip_y = ChosenOrOn(Setting(base + kFlipY), flip_coin_y);
   layer.fold_x = Setting(base + kMirrorX) == 1;
   layer.fold_y = Setting(base + kMirrorY) == 1;
   layer.mirror_x = ChosenOrOn(Setting(base + kMirrorX), job.mirror_coin);
   layer.mirror_y = ChosenOrOn(Setting(base + kMirrorY), job.mirror_coin);
   layer.threshold = wrap_sub(140, Setting(base + kRandomness));
-
-  const int32_t cell = Setting(base + kShape);
-  layer.shape = fw_lock_image(ShapesImage, cell, 1, 0);
   for (int32_t i = 0; i < count; ++i) PlacePixel(job, layer, colour);
   fw_unlock_image(ShapesImage, cell);
 
@@ -257,13 +322,11 @@ void ComposeLayers(const FrameJob& job) {
 
 // The mean of the 3 x 3 block's visible pixels; a transparent centre takes
 // a third of their alpha, which softens the outline.
-uint32_t AveragedPixel(const FrameJob& job, const platform::PixmapRef& source, int32_t x,
-                       int32_t y) {
+uint32_t AveragedPixel(const FrameJob& job, const FrameView& source, int32_t x, int32_t y) {
   uint32_t sum_a = 0, sum_r = 0, sum_g = 0, sum_b = 0, count = 0;
-  for (int32_t nx = x - 1; nx <= x + 1; ++nx) {
-    for (int32_t ny = y - 1; ny <= y + 1; ++ny) {
-      if (nx < 0 || nx >= job.width || ny < 0 || ny >= job.height) continue;
-      const uint32_t pixel = fw_read_pixel(source, nx, ny);
+  for (int32_t nx = std::max(x - 1, 0); nx <= std::min(x + 1, job.width - 1); ++nx) {
+    for (int32_t ny = std::max(y - 1, 0); ny <= std::min(y + 1, job.height - 1); ++ny) {
+      const uint32_t pixel = source.Get(nx, ny);
       if (AlphaOf(pixel) <= uint32_t(kAverageAlphaFloor)) continue;
       sum_a += AlphaOf(pixel);
       sum_r += RedOf(pixel);
@@ -274,17 +337,15 @@ uint32_t AveragedPixel(const FrameJob& job, const platform::PixmapRef& source, i
   }
   if (count == 0) return 0;
   uint32_t alpha = sum_a / count;
-  if (AlphaOf(fw_read_pixel(source, x, y)) < uint32_t(kAverageAlphaFloor))
-    alpha = sum_a / (3 * count);
+  if (AlphaOf(source.Get(x, y)) < uint32_t(kAverageAlphaFloor)) alpha = sum_a / (3 * count);
   return Argb(alpha, sum_r / count, sum_g / count, sum_b / count);
 }
 
 void AverageComposite(const FrameJob& job) {
-  const platform::PixmapRef source = fw_lock_image(LayerImage, 0, 1, 0);
-  const platform::PixmapRef target = fw_lock_image(LayerImage, 1, 0, 1);
+  const FrameView source(fw_lock_image(LayerImage, 0, 1, 0), job.width, job.height);
+  FrameView target(fw_lock_image(LayerImage, 1, 0, 1), job.width, job.height);
   for (int32_t x = 0; x < job.width; ++x)
-    for (int32_t y = 0; y < job.height; ++y)
-      fw_write_pixel(target, x, y, AveragedPixel(job, source, x, y));
+    for (int32_t y = 0; y < job.height; ++y) target.Set(x, y, AveragedPixel(job, source, x, y));
   fw_unlock_image(LayerImage, 1);
   fw_unlock_image(LayerImage, 0);
   ClearCanvas();
@@ -310,25 +371,32 @@ uint32_t SnapToPalette(uint32_t pixel) {
   return snapped;
 }
 
+// The preview holds the sprite enlarged by `scale` in its top-left corner
+// and 0 everywhere else.
+void ClearAroundPreview(FrameView& preview, const FrameJob& job, int32_t scale) {
+  for (int32_t y = 0; y < kCanvasSize; ++y) {
+    const int32_t first = y < job.height * scale ? job.width * scale : 0;
+    for (int32_t x = first; x < kCanvasSize; ++x) preview.Set(x, y, 0);
+  }
+}
+
 void FinishFrame(const FrameJob& job) {
-  const platform::PixmapRef sprite = fw_lock_image(SpriteImage, job.frame, 1, 1);
-  const platform::PixmapRef preview = fw_lock_image(PreviewImage, job.frame, 1, 1);
+  FrameView sprite(fw_lock_image(SpriteImage, job.frame, 1, 1), job.width, job.height);
+  FrameView preview(fw_lock_image(PreviewImage, job.frame, 1, 1), kCanvasSize, kCanvasSize);
   fw_set_cls_color(120, 120, 120);
   const int32_t scale = std::min(kCanvasSize / job.width, kCanvasSize / job.height);
   PreviewScale = scale;
-  for (int32_t x = 0; x < kCanvasSize; ++x)
-    for (int32_t y = 0; y < kCanvasSize; ++y) fw_write_pixel(preview, x, y, 0);
+  ClearAroundPreview(preview, job, scale);
 
   for (int32_t x = 0; x < job.width; ++x) {
     for (int32_t y = 0; y < job.height; ++y) {
-      const uint32_t pixel = fw_read_pixel(sprite, x, y);
+      const uint32_t pixel = sprite.Get(x, y);
       uint32_t out = pixel;
       if (PaletteOn == 1 && AlphaOf(pixel) > 0) out = SnapToPalette(pixel);
       if (AlphaOf(pixel) < uint32_t(kAlphaCut)) out = 0;
       for (int32_t i = 0; i < scale; ++i)
-        for (int32_t j = 0; j < scale; ++j)
-          fw_write_pixel(preview, x * scale + i, y * scale + j, out);
-      fw_write_pixel(sprite, x, y, out);
+        for (int32_t j = 0; j < scale; ++j) preview.Set(x * scale + i, y * scale + j, out);
+      sprite.Set(x, y, out);
     }
   }
   fw_unlock_image(PreviewImage, job.frame);
@@ -343,39 +411,22 @@ bool SizeFitsCanvas(int32_t width, int32_t height) {
 }  // namespace
 
 int32_t SetColourFromHsl(int32_t hue, int32_t saturation, int32_t lightness) {
-  const double h = hue / 255.0;
-  const double s = saturation / 255.0;
-  const double l = lightness / 255.0;
-  const float q = l < 0.5 ? float(l * (1.0 + s)) : float(l + s - l * s);
-  const double p = 2.0 * l - q;
-
-  const auto channel = [&](double x) -> double {
-    if (x < 0.1666f) return p + (q - p) * 6.0 * x;
-    if (x < 0.5) return q;
-    if (x < 0.6666f) return p + (q - p) * (0.6666f - x) * 6.0;
-    return p;
-  };
-  double red_position = h + 0.3333f;
-  if (red_position > 1.0) red_position -= 1.0;
-  double blue_position = h - 0.3333f;
-  if (blue_position < 0.0) blue_position += 1.0;
-
-  const float red = float(channel(red_position));
-  const float green = float(channel(h));
-  const double blue = channel(blue_position);
-  fw_set_color(rt_float_to_int(255.0 * red), rt_float_to_int(255.0 * green),
-               rt_float_to_int(255.0 * blue));
+  const Rgb colour = RgbFromHsl(hue, saturation, lightness);
+  fw_set_color(colour.r, colour.g, colour.b);
   return 0;
 }
 
 int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
-  FrameJob job{SpriteWidth, SpriteHeight, frame, 0};
+  FrameJob job{SpriteWidth, SpriteHeight, frame, 0, {}, {}};
   if (!SizeFitsCanvas(job.width, job.height)) {
     // Nothing sensible to paint; leave the generator as a painted frame would.
     fw_seed_rnd(wrap_add(SpriteSeed, kLayerStride * kVisitedLayers));
     fw_set_cls_color(120, 120, 120);
     return 0;
   }
+
+  for (int32_t x = 0; x < job.width; ++x) job.cell_x[size_t(x)] = x * kCellSize / job.width;
+  for (int32_t y = 0; y < job.height; ++y) job.cell_y[size_t(y)] = y * kCellSize / job.height;
 
   fw_set_cls_color(0, 0, 0);
   fw_seed_rnd(SpriteSeed);
@@ -402,19 +453,9 @@ int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
   return 0;
 }
 
+// Black is stored as transparent, the rule every image of the tool keeps.
 int32_t GrabFrameToImage(int32_t image, int32_t x, int32_t y, int32_t frame) {
-  const int32_t width = fw_image_width(image);
-  const int32_t height = fw_image_height(image);
-  const platform::PixmapRef target = fw_lock_image(image, frame, 0, 1);
-  if (!target || width <= 0 || height <= 0) return 0;
-  const platform::PixmapRef grabbed = fw_grab_pixmap(x, y, width, height);
-  for (int32_t i = 0; i < width; ++i) {
-    for (int32_t j = 0; j < height; ++j) {
-      const uint32_t pixel = fw_read_pixel(grabbed, i, j);
-      fw_write_pixel(target, i, j, (pixel & 0xffffffu) == 0 ? 0u : pixel);
-    }
-  }
-  fw_unlock_image(image, frame);
+  fw_grab_image_masked(image, x, y, frame);
   return 0;
 }
 

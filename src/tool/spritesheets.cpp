@@ -42,21 +42,10 @@ void StartTransparentSheet() {
   GrabFrameToImage(SheetImage, 0, 0, 0);
 }
 
-bool OnSheet(int32_t x, int32_t y) { return x >= 0 && x < kSheetSize && y >= 0 && y < kSheetSize; }
-
 // Copies frame `frame` of SpriteImage to the sheet with its top-left corner at
 // (left, top); what falls outside the sheet is dropped.
 void CopyFrameToSheet(int32_t frame, int32_t left, int32_t top) {
-  platform::PixmapRef sprite = fw_lock_image(SpriteImage, frame, 1, 0);
-  platform::PixmapRef sheet = fw_lock_image(SheetImage, 0, 1, 1);
-  for (int32_t x = 0; x < SpriteWidth; ++x) {
-    for (int32_t y = 0; y < SpriteHeight; ++y) {
-      const int32_t sheet_x = wrap_add(left, x), sheet_y = wrap_add(top, y);
-      if (OnSheet(sheet_x, sheet_y))
-        fw_write_pixel(sheet, sheet_x, sheet_y, fw_read_pixel(sprite, x, y));
-    }
-  }
-  fw_unlock_image(SheetImage, 0);
+  fw_copy_pixmap_into_image(fw_lock_image(SpriteImage, frame, 1, 0), SheetImage, 0, left, top);
   fw_unlock_image(SpriteImage, frame);
 }
 

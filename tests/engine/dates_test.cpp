@@ -39,6 +39,15 @@ TEST(Dates, DayThirtyOneAndDecemberShowAsMade) {
   EXPECT_EQ(FormatDate(2026 * 32140800LL + 6 * 2678400 + 8 * 86400), u"08-06-2026");
 }
 
+// Before 1 January of year 0 no date packs to the day number, so there is
+// no day 31 or December to recover and the remainders show as they are.
+TEST(Dates, TimestampsBeforeTheFirstDateShowTheRemainders) {
+  EXPECT_EQ(FormatDate(0), u"00-00-0000");
+  EXPECT_EQ(FormatDate(MakeTimestamp(u"15 xyz 0000")), u"15-00-0000");
+  EXPECT_EQ(FormatDate(31 * 86400LL), u"00-01-0000");
+  EXPECT_EQ(FormatDate(32 * 86400LL), u"01-01-0000");
+}
+
 TEST(Dates, TimesOfDayAndDurations) {
   EXPECT_EQ(FormatTimeOfDay(86399), u"23:59:59");
   EXPECT_EQ(FormatTimeOfDay(86400), u"00:00:00");

@@ -144,4 +144,15 @@ TEST_F(DisplaySetUp, ASecondSetUpReopensTheWindowWithoutTheJingle) {
   EXPECT_EQ(std::filesystem::current_path(), folder_.Path("Files/001"));
 }
 
+// Each "Apply" re-runs the whole set-up over the run folder's data: what it
+// loads anew replaces what the run held, so a run holds no more after many.
+TEST_F(DisplaySetUp, RepeatedSetUpsHoldNoMoreThanTheFirst) {
+  ASSERT_TRUE(folder_.LayOutData());
+  host_.clock_step_per_read = 25;  // slow frames end the speed test early
+  ApplyGraphicsSettings();
+  const int32_t held = platform::LiveHandleCount();
+  for (int32_t apply = 2; apply <= 10; ++apply) ApplyGraphicsSettings();
+  EXPECT_EQ(platform::LiveHandleCount(), held);
+}
+
 }  // namespace

@@ -25,13 +25,7 @@ class RunFolder {
   explicit RunFolder(bool with_data = true) {
     std::string pattern = (fs::temp_directory_path() / "quill-run-XXXXXX").string();
     root_ = mkdtemp(pattern.data());
-    fs::path make_data = fs::path(QUILL_BINARY_DIR) / "make-data";
-    bool laid_out = false;
-    if (with_data && fs::exists(make_data)) {
-      std::string command = make_data.string() + " '" + root_.string() + "' >/dev/null 2>&1";
-      laid_out = std::system(command.c_str()) == 0;
-    }
-    if (!laid_out) {
+    if (!(with_data && LayOutData())) {
       fs::create_directories(root_ / "Files" / "Common");
       fs::create_directories(root_ / "Files" / "001" / "music");
     }
@@ -45,6 +39,14 @@ class RunFolder {
   }
   RunFolder(const RunFolder&) = delete;
   RunFolder& operator=(const RunFolder&) = delete;
+
+  // Runs the data step over the folder; false when it was not built.
+  bool LayOutData() const {
+    fs::path make_data = fs::path(QUILL_BINARY_DIR) / "make-data";
+    if (!fs::exists(make_data)) return false;
+    std::string command = make_data.string() + " '" + root_.string() + "' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+  }
 
   fs::path Path(const std::string& relative) const { return root_ / relative; }
   bool Exists(const std::string& relative) const { return fs::exists(Path(relative)); }

@@ -167,6 +167,21 @@ TEST_F(ScoreFile, OrderFollowsTheTimestampDifferenceCutTo32Bits) {
   EXPECT_EQ(a.Compare(other), 1);
 }
 
+TEST_F(ScoreFile, EveryLineSortsTheListReadSoFar) {
+  // Timestamps 2^31 or more apart make the comparison no order, so the list
+  // depends on each sort: three records sorted line by line...
+  WriteFile({Header(u"", u""), RecordLine(u"1|a|0|2147483650|0|0|0|0"),
+             RecordLine(u"1|b|0|2|0|0|0|0"), RecordLine(u"1|c|0|2147483649|0|0|0|0")});
+  scores::LoadScoreFile();
+  EXPECT_EQ(LoadedNames(), (std::vector<Text>{u"a", u"c", u"b"}));
+  // ...and two exactly 2^31 apart, which every sort swaps, also sorted after
+  // the empty last line.
+  WriteFile({Header(u"", u""), RecordLine(u"1|a|0|2|0|0|0|0"),
+             RecordLine(u"1|b|0|2147483650|0|0|0|0"), u""});
+  scores::LoadScoreFile();
+  EXPECT_EQ(LoadedNames(), (std::vector<Text>{u"a", u"b"}));
+}
+
 TEST_F(ScoreFile, AChangedDigitDropsOnlyThatRecord) {
   for (int64_t t : {10, 20, 30}) scores::ScoreList.Append(Record(u"p" + rt_string_from_long(t), t));
   scores::SaveScoreFile();

@@ -156,10 +156,13 @@ TEST_F(SongFile, StoppingEmptiesTheMusicChannelsOnly) {
   ASSERT_EQ(started, std::vector<int32_t>{0});
   int32_t note = engine::ChannelTable[0];
   ASSERT_EQ(fw_channel_playing(note), 1);
+  const int32_t finished = fw_alloc_channel();  // holds no sound any more
+  engine::ChannelTable[5] = finished;
 
   StopSong();
   EXPECT_EQ(SongPlaying, 0);
   EXPECT_EQ(fw_channel_playing(note), 0);
+  EXPECT_EQ(rt_handle_to_object(finished), nullptr);  // let go, as never cued again
   for (int32_t c = 0; c < 20; ++c) EXPECT_EQ(engine::ChannelTable[c], 0) << c;
   EXPECT_EQ(engine::ChannelTable[20], 999);
   EXPECT_EQ(MusicPatternCounts[0], 1);
