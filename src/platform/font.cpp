@@ -141,7 +141,7 @@ void fw_draw_text(const Text& text, float x, float y) {
     platform::Glyph& glyph = font.GlyphOf(code);
     if (!glyph.present) continue;
     if (glyph.pixmap) {
-      platform::DrawPixmap(*glyph.pixmap, glyph.coverage, false, x, y, -float(pen + glyph.left),
+      platform::DrawPixmap(glyph.pixmap, glyph.coverage, false, x, y, -float(pen + glyph.left),
                            -float(glyph.top));
     }
     pen = wrap_add(pen, rt_float_to_int(glyph.advance));

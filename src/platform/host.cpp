@@ -1,5 +1,5 @@
 // Which host the platform layer runs on.
-#include "platform.h"
+#include "frame_log.h"
 
 namespace platform {
 namespace {
@@ -15,7 +15,11 @@ Host& CurrentHost() {
   return *host;
 }
 
-void InstallHost(std::unique_ptr<Host> host) { InstalledHost() = std::move(host); }
+// A new host shows nothing drawn before it came.
+void InstallHost(std::unique_ptr<Host> host) {
+  InstalledHost() = std::move(host);
+  ForgetShownFrame();
+}
 
 ScriptedHost& UseScriptedHost() {
   auto host = std::make_unique<ScriptedHost>();

@@ -119,6 +119,7 @@ int32_t fw_image_frames(int32_t image) {
 // A lock for writing counts as a change, so whatever the caller writes into
 // the map directly is seen by the next draw.
 PixmapRef fw_lock_image(int32_t image, int32_t frame, int32_t, int32_t write) {
+  platform::DrawHeldCalls();  // the caller may change the pixels through the map
   auto object = HandleTo<Image>(image);
   PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
   if (pixmap && write) ++pixmap->generation;
@@ -126,6 +127,7 @@ PixmapRef fw_lock_image(int32_t image, int32_t frame, int32_t, int32_t write) {
 }
 
 void fw_unlock_image(int32_t image, int32_t frame) {
+  platform::DrawHeldCalls();
   auto object = HandleTo<Image>(image);
   PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
   if (pixmap) ++pixmap->generation;
@@ -154,6 +156,7 @@ void fw_copy_pixmap_into_image(const PixmapRef& pixmap, int32_t image, int32_t f
   auto object = HandleTo<Image>(image);
   PixmapRef target = object ? platform::ImageFrame(*object, frame) : nullptr;
   if (!pixmap || !target) return;
+  platform::DrawHeldCalls();  // held calls may draw the frame as it is now
   // The part of the map that lands inside the frame, in map coordinates.
   const int64_t x0 = std::max<int64_t>(0, -int64_t(x)), y0 = std::max<int64_t>(0, -int64_t(y));
   const int64_t x1 = std::min<int64_t>(pixmap->width, int64_t(target->width) - x);
@@ -185,7 +188,7 @@ void fw_draw_image(int32_t image, float x, float y, int32_t frame) {
   auto object = HandleTo<Image>(image);
   PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
   if (!pixmap) return;
-  platform::DrawPixmap(*pixmap, object->coverage[size_t(frame)],
+  platform::DrawPixmap(pixmap, object->coverage[size_t(frame)],
                        (object->flags & platform::kImageFiltered) != 0, x, y, object->handle_x,
                        object->handle_y);
 }

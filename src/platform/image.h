@@ -62,7 +62,7 @@ FrameCoverage BlockCoverage(const Pixmap& pixmap, int32_t x0, int32_t y0, int32_
 void GrowCoverage(FrameCoverage& coverage, const BlockScan& scan, int32_t dx, int32_t dy);
 // Draws a pixel map with its local point (hx, hy) on (x, y), under the
 // current drawing state.
-void DrawPixmap(const Pixmap& pixmap, FrameCoverage& coverage, bool filtered, float x, float y,
+void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& coverage, bool filtered, float x, float y,
                 float hx, float hy);
 // Copies the back buffer block at (x, y) into the pixel map; pixels outside
 // the buffer read as 0.

@@ -16,7 +16,20 @@ struct BackBuffer {
   int32_t height = 600;
   std::vector<uint32_t> pixels = std::vector<uint32_t>(800 * 600, 0xFF000000u);
 };
+// The back buffer with every drawing call made so far in it: calls that
+// repeat the frame on screen may be held back until the pixels are needed
+// (frame_log.cpp).
 BackBuffer& TheBackBuffer();
+// The back buffer as it is, for its size or for drawing what is not held.
+BackBuffer& BackBufferAsIs();
+// Whether drawing calls are held back (frame_log.cpp).
+extern bool calls_held;
+[[gnu::cold]] void DrawHeldCallsNow();
+// Draws the calls held back. Anything that changes a pixel map calls this
+// first, since a held call must draw the pixels it was given.
+inline void DrawHeldCalls() {
+  if (__builtin_expect(calls_held, false)) DrawHeldCallsNow();
+}
 // Gives the back buffer a new size, cleared to opaque black.
 void ResizeBackBuffer(int32_t width, int32_t height);
 

@@ -316,7 +316,10 @@ struct Pixmap : Object {
   int32_t width;
   int32_t height;
   std::vector<uint32_t> pixels;
-  // Bumped by every write so that drawing can cache what it derives.
+  // Bumped by every write so that drawing can cache what it derives. Drawing
+  // may be held back until the pixels are needed, so platform code that
+  // writes pixels calls DrawHeldCalls() first (internal.h), and callers that
+  // write through a locked map lock it again before each change.
   uint64_t generation = 0;
 };
 using PixmapRef = std::shared_ptr<Pixmap>;
@@ -481,6 +484,9 @@ class Host {
   virtual void ShowCursor(bool show) = 0;
   // Shows an 800 x 600 (or w x h) 0xAARRGGBB frame, scaled to the window.
   virtual void Present(const uint32_t* pixels, int32_t width, int32_t height) = 0;
+  // Shows the frame last presented once more; false when the host no longer
+  // has it and wants it presented again.
+  virtual bool ShowAgain() { return false; }
   // Maps a window position to the drawing space of the given size.
   virtual void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx,
                                float& vy) = 0;

@@ -6,29 +6,22 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-#include "image.h"
+#include "frame_log.h"
 
 namespace platform {
 namespace {
 
 enum BlendMode : int32_t { kMask = 1, kSolid = 2, kAlpha = 3, kLight = 4, kShade = 5 };
 
-struct DrawingState {
-  int32_t red = 255, green = 255, blue = 255;
-  float alpha = 1.0f;
-  int32_t blend = kAlpha;
-  float rotation = 0.0f;
-  float scale_x = 1.0f, scale_y = 1.0f;
-  // ix, iy, jx, jy: the rotation and scale matrix.
-  float ix = 1.0f, iy = 0.0f, jx = 0.0f, jy = 1.0f;
-  uint32_t clear_color = 0xFF000000u;
-};
 DrawingState state;
+static_assert(DrawingState{}.blend == kAlpha);
 
 // What fw_cls must repaint: the box touched since the last clear, valid only
 // while the buffer and the clear colour stay the same.
@@ -419,20 +412,6 @@ int32_t ToFixed(double value) {
   return int32_t(std::clamp(value * 65536.0, double(INT_MIN / 2), double(INT_MAX / 2)));
 }
 
-template <int Mode, bool Colored, bool Filtered>
-void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, double du,
-                 double dv, const Texture t, const Paint paint) {
-  // Unsigned steps: the one step taken past the last pixel may wrap harmlessly.
-  uint32_t fu = uint32_t(ToFixed(u)), fv = uint32_t(ToFixed(v));
-  uint32_t step_u = uint32_t(ToFixed(du)), step_v = uint32_t(ToFixed(dv));
-  for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
-    int32_t su = int32_t(fu), sv = int32_t(fv);
-    uint32_t texel =
-        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, su, sv) : SampleNearest(t, su, sv);
-    BlendTexel<Mode, Colored>(row[i], texel, paint);
-  }
-}
-
 #if defined(__SSE2__)
 // Rounded x / 255 in each 16-bit lane, x up to 255 * 255.
 inline __m128i Div255Lanes(__m128i x) {
@@ -443,14 +422,124 @@ inline __m128i Div255Lanes(__m128i x) {
 // Alpha-blends two pixels widened to 16-bit lanes; the same arithmetic as
 // BlendTexel, so both give identical pixels.
 template <bool Colored>
-inline __m128i BlendTwo(__m128i s, __m128i d, __m128i color, __m128i alpha, bool scaled) {
-  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
-  if (scaled) a = Div255Lanes(_mm_mullo_epi16(a, alpha));
+inline __m128i BlendTwo(__m128i s, __m128i d, __m128i color, __m128i a) {
   if constexpr (Colored) s = Div255Lanes(_mm_mullo_epi16(s, color));
   __m128i keep = _mm_sub_epi16(_mm_set1_epi16(255), a);
   return Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, keep)));
 }
+
+// The texel alpha of two pixels in every lane of each, times the current
+// alpha.
+inline __m128i AlphaLanes(__m128i s, __m128i alpha, bool scaled) {
+  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+  return scaled ? Div255Lanes(_mm_mullo_epi16(a, alpha)) : a;
+}
+
+template <bool Colored>
+inline __m128i BlendTwo(__m128i s, __m128i d, __m128i color, __m128i alpha, bool scaled) {
+  return BlendTwo<Colored>(s, d, color, AlphaLanes(s, alpha, scaled));
+}
+
+// The texels at x and x + 1 of a row, each clamped to the row, in the low
+// half.
+[[gnu::always_inline]] inline __m128i TexelPair(const uint32_t* row, int32_t x, int32_t width) {
+  if (uint32_t(x) < uint32_t(width - 1)) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x));
+  }
+  uint64_t left = row[std::clamp(x, 0, width - 1)], right = row[std::clamp(x + 1, 0, width - 1)];
+  return _mm_cvtsi64_si128(int64_t(right << 32 | left));
+}
+
+// The four texels around a 16.16 sample point (texel centres at .5) as rows
+// of two, and the point's fractions.
+struct TexelQuad {
+  __m128i top, bottom;
+  int32_t fx, fy;
+};
+
+[[gnu::always_inline]] inline TexelQuad QuadAt(const Texture& t, int32_t u, int32_t v) {
+  u -= 0x8000, v -= 0x8000;
+  int32_t x0 = u >> 16, y0 = v >> 16;
+  const uint32_t* top = t.pixels + size_t(std::clamp(y0, 0, t.height - 1)) * t.width;
+  const uint32_t* bottom = t.pixels + size_t(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
+  return {TexelPair(top, x0, t.width), TexelPair(bottom, x0, t.width), (u >> 8) & 0xFF,
+          (v >> 8) & 0xFF};
+}
+
+// The quad's left and right texels blended from top to bottom, in 16-bit
+// lanes: the first step of SampleBilinear.
+[[gnu::always_inline]] inline __m128i Columns(const TexelQuad& q) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i top = _mm_unpacklo_epi8(q.top, zero), bottom = _mm_unpacklo_epi8(q.bottom, zero);
+  __m128i column = _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(int16_t(256 - q.fy))),
+                                 _mm_mullo_epi16(bottom, _mm_set1_epi16(int16_t(q.fy))));
+  return _mm_srli_epi16(_mm_add_epi16(column, _mm_set1_epi16(128)), 8);
+}
+
+// Filtered sampling and alpha blending of two pixels at a time, with the
+// arithmetic of SampleBilinear and BlendTexel, so every pixel comes out the
+// same; a pixel whose alpha comes to 0 is left as it was.
+template <bool Colored>
+int32_t FilteredAlphaPairs(uint32_t* row, int32_t first, int32_t end, uint32_t& fu, uint32_t& fv,
+                           uint32_t step_u, uint32_t step_v, const Texture& t, const Paint& paint) {
+  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+  const __m128i alpha_bits = _mm_set1_epi32(int32_t(0xFF000000u));
+  const __m128i color = _mm_set_epi16(255, paint.red, paint.green, paint.blue, 255, paint.red,
+                                      paint.green, paint.blue);
+  const __m128i alpha = _mm_set1_epi16(int16_t(paint.alpha));
+  const bool scaled = paint.alpha != 255;
+  int32_t i = first;
+  for (; i + 2 <= end; i += 2) {
+    TexelQuad a = QuadAt(t, int32_t(fu), int32_t(fv));
+    fu += step_u, fv += step_v;
+    TexelQuad b = QuadAt(t, int32_t(fu), int32_t(fv));
+    fu += step_u, fv += step_v;
+    __m128i any = _mm_or_si128(_mm_or_si128(a.top, a.bottom), _mm_or_si128(b.top, b.bottom));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(any, alpha_bits), zero)) == 0xFFFF) {
+      continue;
+    }
+    __m128i column_a = Columns(a), column_b = Columns(b);
+    __m128i left = _mm_unpacklo_epi64(column_a, column_b);
+    __m128i right = _mm_unpackhi_epi64(column_a, column_b);
+    __m128i left_weight = _mm_set_epi16(
+        int16_t(256 - b.fx), int16_t(256 - b.fx), int16_t(256 - b.fx), int16_t(256 - b.fx),
+        int16_t(256 - a.fx), int16_t(256 - a.fx), int16_t(256 - a.fx), int16_t(256 - a.fx));
+    __m128i right_weight =
+        _mm_set_epi16(int16_t(b.fx), int16_t(b.fx), int16_t(b.fx), int16_t(b.fx), int16_t(a.fx),
+                      int16_t(a.fx), int16_t(a.fx), int16_t(a.fx));
+    __m128i s =
+        _mm_add_epi16(_mm_mullo_epi16(left, left_weight), _mm_mullo_epi16(right, right_weight));
+    s = _mm_srli_epi16(_mm_add_epi16(s, half), 8);
+    __m128i dst = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + i));
+    __m128i a_lanes = AlphaLanes(s, alpha, scaled);
+    __m128i blended = BlendTwo<Colored>(s, _mm_unpacklo_epi8(dst, zero), color, a_lanes);
+    __m128i out = _mm_or_si128(_mm_packus_epi16(blended, zero), alpha_bits);
+    __m128i untouched = _mm_packs_epi16(_mm_cmpeq_epi16(a_lanes, zero), zero);
+    out = _mm_or_si128(_mm_and_si128(untouched, dst), _mm_andnot_si128(untouched, out));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + i), out);
+  }
+  return i;
+}
 #endif
+
+template <int Mode, bool Colored, bool Filtered>
+void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, double du,
+                 double dv, const Texture t, const Paint paint) {
+  // Unsigned steps: the one step taken past the last pixel may wrap harmlessly.
+  uint32_t fu = uint32_t(ToFixed(u)), fv = uint32_t(ToFixed(v));
+  uint32_t step_u = uint32_t(ToFixed(du)), step_v = uint32_t(ToFixed(dv));
+#if defined(__SSE2__)
+  if constexpr (Filtered && Mode == kAlpha) {
+    first = FilteredAlphaPairs<Colored>(row, first, end, fu, fv, step_u, step_v, t, paint);
+  }
+#endif
+  for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
+    int32_t su = int32_t(fu), sv = int32_t(fv);
+    uint32_t texel =
+        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, su, sv) : SampleNearest(t, su, sv);
+    BlendTexel<Mode, Colored>(row[i], texel, paint);
+  }
+}
 
 // Alpha blending of a row of texels, four at a time where the CPU allows.
 template <bool Colored>
@@ -522,14 +611,18 @@ bool WholePixel(double value) { return std::isfinite(value) && value == std::flo
 
 }  // namespace
 
-void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float x, float y,
-                float hx, float hy) {
-  if (pixmap.width <= 0 || pixmap.height <= 0) return;
-  Paint paint = CurrentPaint();
-  FrameCoverage box = UpdateCoverage(pixmap, cache);
-  if (TransparentIsNoOp(paint.mode)) {
-    if (box.empty || paint.alpha == 0) return;
-  } else {
+namespace {
+
+// Whether drawing a pixel map of this coverage in this paint changes no pixel.
+bool DrawsNothing(const FrameCoverage& coverage, const Paint& paint) {
+  return TransparentIsNoOp(paint.mode) && (coverage.empty || paint.alpha == 0);
+}
+
+void DrawPixmapNow(const Pixmap& pixmap, const FrameCoverage& coverage, const Paint& paint,
+                   bool filtered, float x, float y, float hx, float hy) {
+  if (DrawsNothing(coverage, paint)) return;
+  FrameCoverage box = coverage;
+  if (!TransparentIsNoOp(paint.mode)) {
     box.x0 = 0, box.y0 = 0, box.x1 = pixmap.width, box.y1 = pixmap.height;
   }
   Texture texture{pixmap.pixels.data(), pixmap.width, pixmap.height};
@@ -568,6 +661,110 @@ void DrawPixmap(const Pixmap& pixmap, FrameCoverage& cache, bool filtered, float
       filtered ? draw.template operator()<true, true>() : draw.template operator()<true, false>();
     }
   });
+}
+
+// The pixel is the one at the whole parts of x and y; the test is false for
+// NaN and for anything outside the buffer.
+void PlotNow(float x, float y) {
+  BackBuffer& buffer = TheBackBuffer();
+  if (!(x >= 0.0f && x < float(buffer.width) && y >= 0.0f && y < float(buffer.height))) return;
+  PlotPixel(buffer, int32_t(x), int32_t(y), CurrentPaint());
+}
+
+void RectNow(float x, float y, float width, float height) {
+  LocalBox box{std::min(0.0, double(width)), std::max(0.0, double(width)),
+               std::min(0.0, double(height)), std::max(0.0, double(height))};
+  FillShape(box, x, y);
+}
+
+void LineNow(float x, float y, float x2, float y2, int32_t last_pixel) {
+  double ex = x + state.ix * (double(x2) - x) + state.iy * (double(y2) - y);
+  double ey = y + state.jx * (double(x2) - x) + state.jy * (double(y2) - y);
+  double sx = x, sy = y;
+  BackBuffer& buffer = TheBackBuffer();
+  if (!std::isfinite(sx + sy + ex + ey)) return;
+  if (std::max({std::abs(sx), std::abs(sy), std::abs(ex), std::abs(ey)}) > 65536.0 &&
+      !ClipSegment(sx, sy, ex, ey, buffer.width, buffer.height)) {
+    return;
+  }
+  Paint paint = CurrentPaint();
+  if (TransparentIsNoOp(paint.mode) && paint.alpha == 0) return;
+  int32_t px = int32_t(std::floor(sx)), py = int32_t(std::floor(sy));
+  int32_t qx = int32_t(std::floor(ex)), qy = int32_t(std::floor(ey));
+  int32_t dx = std::abs(qx - px), dy = -std::abs(qy - py);
+  int32_t step_x = px < qx ? 1 : -1, step_y = py < qy ? 1 : -1;
+  int32_t error = dx + dy;
+  for (;;) {
+    bool at_end = px == qx && py == qy;
+    if (at_end && !last_pixel) break;
+    PlotPixel(buffer, px, py, paint);
+    if (at_end) break;
+    int32_t twice = 2 * error;
+    if (twice >= dy) error += dy, px += step_x;
+    if (twice <= dx) error += dx, py += step_y;
+  }
+}
+
+DrawCall CallInState(DrawCall::Kind kind, std::initializer_list<float> at, int32_t option = 0) {
+  DrawCall call;
+  call.kind = kind;
+  call.state = state;
+  std::copy(at.begin(), at.end(), call.at);
+  call.option = option;
+  return call;
+}
+
+}  // namespace
+
+void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& cache, bool filtered, float x, float y,
+                float hx, float hy) {
+  if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return;
+  const FrameCoverage& coverage = UpdateCoverage(*pixmap, cache);
+  const Paint paint = CurrentPaint();
+  // A call that changes no pixel need not be logged either.
+  if (DrawsNothing(coverage, paint)) return;
+  if (!calls_logged) return DrawPixmapNow(*pixmap, coverage, paint, filtered, x, y, hx, hy);
+  DrawCall call = CallInState(DrawCall::kPixmap, {x, y, 0, 0, hx, hy}, filtered ? 1 : 0);
+  call.coverage = coverage;
+  call.generation = pixmap->generation;
+  call.pixmap = pixmap;
+  SubmitDrawCall(std::move(call));
+}
+
+void RunDrawCall(const DrawCall& call) {
+  const float* at = call.at;
+  switch (call.kind) {
+    case DrawCall::kPlot:
+      return PlotNow(at[0], at[1]);
+    case DrawCall::kRect:
+      return RectNow(at[0], at[1], at[2], at[3]);
+    case DrawCall::kLine:
+      return LineNow(at[0], at[1], at[2], at[3], call.option);
+    case DrawCall::kPixmap:
+      return DrawPixmapNow(*call.pixmap, call.coverage, CurrentPaint(), call.option != 0, at[0],
+                           at[1], at[4], at[5]);
+  }
+}
+
+void ReplayDrawCall(const DrawCall& call) {
+  DrawingState now = std::exchange(state, call.state);
+  RunDrawCall(call);
+  state = now;
+}
+
+// Repaints only what was drawn since the last clear when nothing else changed.
+void ClearBackBuffer(uint32_t colour) {
+  BackBuffer& buffer = TheBackBuffer();
+  bool same = DirtyBoxHoldsAllDrawing(buffer) && dirty.cleared_to == colour;
+  if (!same) {
+    FillPixels(buffer.pixels.data(), buffer.pixels.size(), colour);
+  } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
+    for (int32_t y = dirty.y0; y < dirty.y1; ++y) {
+      uint32_t* row = &buffer.pixels[size_t(y) * buffer.width];
+      FillPixels(row + dirty.x0, size_t(dirty.x1 - dirty.x0), colour);
+    }
+  }
+  dirty = DirtyTracker{buffer.pixels.data(), buffer.pixels.size(), colour, true};
 }
 
 bool DrawnSinceClear(DrawnBox& drawn) {
@@ -612,62 +809,24 @@ void fw_set_cls_color(int32_t r, int32_t g, int32_t b) {
   state.clear_color = 0xFF000000u | channel(r) << 16 | channel(g) << 8 | channel(b);
 }
 
-// Repaints only what was drawn since the last clear when nothing else changed.
-void fw_cls() {
-  platform::BackBuffer& buffer = platform::TheBackBuffer();
-  auto& dirty = platform::dirty;
-  bool same = platform::DirtyBoxHoldsAllDrawing(buffer) && dirty.cleared_to == state.clear_color;
-  if (!same) {
-    platform::FillPixels(buffer.pixels.data(), buffer.pixels.size(), state.clear_color);
-  } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
-    for (int32_t y = dirty.y0; y < dirty.y1; ++y) {
-      uint32_t* row = &buffer.pixels[size_t(y) * buffer.width];
-      platform::FillPixels(row + dirty.x0, size_t(dirty.x1 - dirty.x0), state.clear_color);
-    }
-  }
-  dirty =
-      platform::DirtyTracker{buffer.pixels.data(), buffer.pixels.size(), state.clear_color, true};
-}
+// The clear, and the calls after it, may be held back (frame_log.cpp).
+void fw_cls() { platform::LogClear(state.clear_color); }
 
 // The pixel is the one at the whole parts of x and y; the test is false for
 // NaN and for anything outside the buffer.
 void fw_plot(float x, float y) {
-  platform::BackBuffer& buffer = platform::TheBackBuffer();
-  if (!(x >= 0.0f && x < float(buffer.width) && y >= 0.0f && y < float(buffer.height))) return;
-  platform::PlotPixel(buffer, int32_t(x), int32_t(y), platform::CurrentPaint());
+  if (!platform::calls_logged) return platform::PlotNow(x, y);
+  platform::SubmitDrawCall(platform::CallInState(platform::DrawCall::kPlot, {x, y}));
 }
 
 void fw_draw_rect(float x, float y, float width, float height) {
   if (!(width != 0.0f) || !(height != 0.0f)) return;
-  platform::LocalBox box{std::min(0.0, double(width)), std::max(0.0, double(width)),
-                         std::min(0.0, double(height)), std::max(0.0, double(height))};
-  platform::FillShape(box, x, y);
+  if (!platform::calls_logged) return platform::RectNow(x, y, width, height);
+  platform::SubmitDrawCall(platform::CallInState(platform::DrawCall::kRect, {x, y, width, height}));
 }
 
 void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel) {
-  double ex = x + state.ix * (double(x2) - x) + state.iy * (double(y2) - y);
-  double ey = y + state.jx * (double(x2) - x) + state.jy * (double(y2) - y);
-  double sx = x, sy = y;
-  platform::BackBuffer& buffer = platform::TheBackBuffer();
-  if (!std::isfinite(sx + sy + ex + ey)) return;
-  if (std::max({std::abs(sx), std::abs(sy), std::abs(ex), std::abs(ey)}) > 65536.0 &&
-      !platform::ClipSegment(sx, sy, ex, ey, buffer.width, buffer.height)) {
-    return;
-  }
-  platform::Paint paint = platform::CurrentPaint();
-  if (platform::TransparentIsNoOp(paint.mode) && paint.alpha == 0) return;
-  int32_t px = int32_t(std::floor(sx)), py = int32_t(std::floor(sy));
-  int32_t qx = int32_t(std::floor(ex)), qy = int32_t(std::floor(ey));
-  int32_t dx = std::abs(qx - px), dy = -std::abs(qy - py);
-  int32_t step_x = px < qx ? 1 : -1, step_y = py < qy ? 1 : -1;
-  int32_t error = dx + dy;
-  for (;;) {
-    bool at_end = px == qx && py == qy;
-    if (at_end && !last_pixel) break;
-    platform::PlotPixel(buffer, px, py, paint);
-    if (at_end) break;
-    int32_t twice = 2 * error;
-    if (twice >= dy) error += dy, px += step_x;
-    if (twice <= dx) error += dx, py += step_y;
-  }
+  if (!platform::calls_logged) return platform::LineNow(x, y, x2, y2, last_pixel);
+  platform::SubmitDrawCall(
+      platform::CallInState(platform::DrawCall::kLine, {x, y, x2, y2}, last_pixel));
 }

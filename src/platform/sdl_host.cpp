@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -74,6 +75,32 @@ InputEvent MouseEvent(InputEvent::Kind kind, int32_t code, int32_t x, int32_t y)
 }
 
 }  // namespace
+
+bool ShownFrame::RowEqual(const uint32_t* pixels, int32_t row) const {
+  size_t start = size_t(row) * size_t(width_);
+  return std::memcmp(pixels + start, pixels_.data() + start, size_t(width_) * 4) == 0;
+}
+
+ShownFrame::Rows ShownFrame::Take(const uint32_t* pixels, int32_t width, int32_t height) {
+  Rows rows{0, height};
+  if (width == width_ && height == height_) {
+    while (rows.first < rows.end && RowEqual(pixels, rows.first)) ++rows.first;
+    while (rows.end > rows.first && RowEqual(pixels, rows.end - 1)) --rows.end;
+  } else {
+    width_ = width;
+    height_ = height;
+    pixels_.resize(size_t(width) * size_t(height));
+  }
+  size_t start = size_t(rows.first) * size_t(width);
+  size_t count = size_t(rows.end - rows.first) * size_t(width);
+  std::copy_n(pixels + start, count, pixels_.data() + start);
+  return rows;
+}
+
+void ShownFrame::Forget() {
+  pixels_.clear();
+  width_ = height_ = 0;
+}
 
 std::unique_ptr<Host> MakeSdlHost() { return std::make_unique<SdlHost>(); }
 
@@ -156,6 +183,7 @@ bool SdlHost::OpenWindow(int32_t width, int32_t height, bool fullscreen, int32_t
 }
 
 void SdlHost::CloseWindow() {
+  shown_.Forget();
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) SDL_DestroyWindow(window_);
@@ -175,20 +203,59 @@ void SdlHost::ShowCursor(bool show) {
   if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
+bool SdlHost::EnsureTexture(int32_t width, int32_t height) {
+  if (texture_ && texture_width_ == width && texture_height_ == height) return true;
+  if (texture_) SDL_DestroyTexture(texture_);
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                               width, height);
+  texture_width_ = width;
+  texture_height_ = height;
+  shown_.Forget();
+  return texture_ != nullptr;
+}
+
+// Showing a frame costs a texture upload, a window-sized draw and round trips
+// to the window system (all on the CPU under a software OpenGL), so only
+// the rows that changed are uploaded and an unchanged frame is not shown
+// again unless the window system lost the picture.
 void SdlHost::Present(const uint32_t* pixels, int32_t width, int32_t height) {
-  if (!renderer_ || width <= 0 || height <= 0) return;
-  if (!texture_ || texture_width_ != width || texture_height_ != height) {
-    if (texture_) SDL_DestroyTexture(texture_);
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                 width, height);
-    texture_width_ = width;
-    texture_height_ = height;
-    if (!texture_) return;
+  if (!renderer_ || width <= 0 || height <= 0 || !EnsureTexture(width, height)) return;
+  ShownFrame::Rows changed = shown_.Take(pixels, width, height);
+  if (changed.Empty() && !repaint_) return;
+  if (!changed.Empty()) {
+    SDL_Rect rows{0, changed.first, width, changed.end - changed.first};
+    SDL_UpdateTexture(texture_, &rows, pixels + size_t(changed.first) * size_t(width), width * 4);
   }
-  SDL_UpdateTexture(texture_, nullptr, pixels, width * 4);
+  Show();
+}
+
+bool SdlHost::ShowAgain() {
+  if (!renderer_ || !texture_ || shown_.Empty()) return false;
+  if (repaint_) Show();
+  return true;
+}
+
+void SdlHost::Show() {
   SDL_RenderClear(renderer_);
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   SDL_RenderPresent(renderer_);
+  repaint_ = false;
+  ++frames_shown_;
+}
+
+void SdlHost::NoteWindowEvent(const SDL_WindowEvent& window) {
+  switch (window.event) {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+      repaint_ = true;
+      break;
+    default:
+      break;
+  }
 }
 
 // The drawing space is stretched over the whole window, so the mouse scales
@@ -220,6 +287,10 @@ void SdlHost::TranslateKey(const SDL_KeyboardEvent& key, std::vector<InputEvent>
 
 void SdlHost::PumpEvents(std::vector<InputEvent>& out) {
   if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
+  Uint32 now = SDL_GetTicks();
+  if (pumped_ && now == last_pump_) return;
+  pumped_ = true;
+  last_pump_ = now;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     switch (event.type) {
@@ -249,6 +320,14 @@ void SdlHost::PumpEvents(std::vector<InputEvent>& out) {
       }
       case SDL_QUIT:
         out.push_back({InputEvent::kQuit});
+        break;
+      case SDL_WINDOWEVENT:
+        NoteWindowEvent(event.window);
+        break;
+      case SDL_RENDER_TARGETS_RESET:
+      case SDL_RENDER_DEVICE_RESET:
+        shown_.Forget();
+        repaint_ = true;
         break;
       default:
         break;

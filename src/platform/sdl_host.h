@@ -19,6 +19,26 @@ int32_t VirtualKeyFromKeysym(const SDL_Keysym& keysym);
 // An SDL hat position as a fraction of a turn from up, -1 when centred.
 float HatFraction(Uint8 hat);
 
+// The frame on screen, kept to tell which rows of the next one differ.
+class ShownFrame {
+ public:
+  // Rows [first, end) of a frame that differ from the one held; every row
+  // when the size changed or nothing is held. The frame is then held.
+  struct Rows {
+    int32_t first = 0, end = 0;
+    bool Empty() const { return first >= end; }
+  };
+  Rows Take(const uint32_t* pixels, int32_t width, int32_t height);
+  bool Empty() const { return pixels_.empty(); }
+  // The screen lost what it showed: the next frame differs in every row.
+  void Forget();
+
+ private:
+  bool RowEqual(const uint32_t* pixels, int32_t row) const;
+  std::vector<uint32_t> pixels_;
+  int32_t width_ = 0, height_ = 0;
+};
+
 class SdlHost : public Host {
  public:
   SdlHost();
@@ -36,8 +56,13 @@ class SdlHost : public Host {
   void SetCaption(const std::string& caption_utf8) override;
   void ShowCursor(bool show) override;
   void Present(const uint32_t* pixels, int32_t width, int32_t height) override;
+  bool ShowAgain() override;
   void WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx, float& vy) override;
   void PumpEvents(std::vector<InputEvent>& out) override;
+
+  // Frames actually handed to the renderer: a frame equal to the one shown
+  // is skipped unless the window system asked for a repaint.
+  int32_t FramesShown() const { return frames_shown_; }
 
   int32_t JoystickCount() override;
   JoystickState Joystick(int32_t port) override;
@@ -55,6 +80,16 @@ class SdlHost : public Host {
   int32_t texture_width_ = 0, texture_height_ = 0;
   std::string caption_;
   bool cursor_shown_ = true;
+  ShownFrame shown_;
+  bool repaint_ = false;
+  int32_t frames_shown_ = 0;
+  // Pumping the window system is costly and the frame code asks many times
+  // a frame: its queue is read at most once per millisecond.
+  bool pumped_ = false;
+  Uint32 last_pump_ = 0;
+  bool EnsureTexture(int32_t width, int32_t height);
+  void Show();
+  void NoteWindowEvent(const SDL_WindowEvent& window);
   // The code each held key went down with, so that its release matches
   // even if the layout or NumLock changed in between.
   Uint8 key_codes_down_[SDL_NUM_SCANCODES] = {};

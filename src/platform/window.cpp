@@ -2,7 +2,7 @@
 // its software frame pacing.
 #include <algorithm>
 
-#include "internal.h"
+#include "frame_log.h"
 
 namespace platform {
 namespace {
@@ -39,7 +39,7 @@ bool SensibleSize(int32_t width, int32_t height) {
 }
 
 void SetDrawingSpace(int32_t width, int32_t height) {
-  const BackBuffer& buffer = TheBackBuffer();
+  const BackBuffer& buffer = BackBufferAsIs();
   if (buffer.width != width || buffer.height != height) ResizeBackBuffer(width, height);
 }
 
@@ -74,7 +74,7 @@ bool Matches(int32_t wanted, int32_t actual) { return wanted == 0 || wanted == a
 }  // namespace
 
 void VirtualResolution(int32_t& width, int32_t& height) {
-  const BackBuffer& buffer = TheBackBuffer();
+  const BackBuffer& buffer = BackBufferAsIs();
   width = buffer.width;
   height = buffer.height;
 }
@@ -151,12 +151,19 @@ void fw_set_virtual_resolution(int32_t width, int32_t height) {
   if (platform::SensibleSize(width, height)) platform::SetDrawingSpace(width, height);
 }
 
+// A frame drawn by the same calls as the one on screen need not be drawn or
+// sent again when the host still shows that one.
 void fw_flip(int32_t sync) {
   platform::PaceFrame(sync);
   platform::Host& host = CurrentHost();
-  if (!host.WindowOpen()) return;
-  const platform::BackBuffer& buffer = platform::TheBackBuffer();
-  host.Present(buffer.pixels.data(), buffer.width, buffer.height);
+  if (!host.WindowOpen()) {
+    platform::ForgetShownFrame();
+  } else if (bool repeats = platform::FrameRepeatsShown(); !repeats || !host.ShowAgain()) {
+    const platform::BackBuffer& buffer = platform::TheBackBuffer();
+    host.Present(buffer.pixels.data(), buffer.width, buffer.height);
+    if (!repeats) platform::NoteFrameShown();
+  }
+  platform::NoteFlip();
 }
 
 void fw_show_mouse() {

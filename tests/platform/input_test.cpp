@@ -277,3 +277,71 @@ TEST(SdlHostWithoutWindow, NeedsNoDisplayForCursorEventsOrMapping) {
 }
 
 }  // namespace
+
+namespace {
+
+void PushKey(Uint32 type, SDL_Scancode scancode, SDL_Keycode sym) {
+  SDL_Event event{};
+  event.type = type;
+  event.key.keysym.scancode = scancode;
+  event.key.keysym.sym = sym;
+  SDL_PushEvent(&event);
+}
+
+void PushButton(Uint32 type) {
+  SDL_Event event{};
+  event.type = type;
+  event.button.button = SDL_BUTTON_LEFT;
+  SDL_PushEvent(&event);
+}
+
+// The SDL host driving the input queries, on SDL's display-less video
+// driver; it reads the window system's queue at most once a millisecond.
+class SdlHostInput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    platform::InstallHost(platform::MakeSdlHost());
+    ASSERT_EQ(fw_open_graphics(80, 60, 0, 60, 0), 1);
+    rt_delay(2);
+    fw_flush_keys();  // the window's own events, and presses left by others
+    fw_mouse_hit(1);
+  }
+  // Quitting SDL also forgets the hint.
+  void TearDown() override {
+    fw_flush_keys();
+    fw_mouse_hit(1);
+    platform::UseScriptedHost();
+  }
+};
+
+TEST_F(SdlHostInput, AKeyHeldForAFrameIsSeenHeldAndAQuickClickIsCounted) {
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a);
+  rt_delay(1);
+  EXPECT_EQ(fw_key_down(65), 1);
+  PushKey(SDL_KEYUP, SDL_SCANCODE_A, SDLK_a);
+  PushButton(SDL_MOUSEBUTTONDOWN);
+  PushButton(SDL_MOUSEBUTTONUP);
+  rt_delay(1);
+  EXPECT_EQ(fw_key_down(65), 0);
+  EXPECT_EQ(fw_key_hit(65), 1);
+  EXPECT_EQ(fw_mouse_down(1), 0);
+  EXPECT_EQ(fw_mouse_hit(1), 1);
+}
+
+TEST_F(SdlHostInput, EventsArrivingBetweenPumpsWaitForTheNextOne) {
+  std::vector<int32_t> presses;
+  for (int32_t i = 0; i < 20; ++i) {
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_B, SDLK_b);
+    PushKey(SDL_KEYUP, SDL_SCANCODE_B, SDLK_b);
+    presses.push_back(fw_key_hit(66));  // often in the millisecond of the last pump
+  }
+  rt_delay(1);
+  presses.push_back(fw_key_hit(66));
+  int32_t total = 0;
+  for (int32_t count : presses) total += count;
+  EXPECT_EQ(total, 20);
+  EXPECT_EQ(fw_key_down(66), 0);
+}
+
+}  // namespace

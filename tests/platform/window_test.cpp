@@ -2,6 +2,7 @@
 
 #include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/sdl_host.h"
 
 namespace {
 
@@ -171,6 +172,223 @@ TEST(Window, AScriptedRunShowsEachFrameAndFeedsInputFrameByFrame) {
   EXPECT_EQ(space_held, (std::vector<int32_t>{0, 1, 0}));
   EXPECT_EQ(corners, (std::vector<uint32_t>{0xFF0000FFu, 0xFF6400FFu, 0xFFC800FFu}));
   EXPECT_EQ(host.Presents(), 3);
+}
+
+}  // namespace
+
+namespace {
+
+// A host that can show its last frame again, as the SDL host can.
+class KeepingHost : public platform::ScriptedHost {
+ public:
+  bool ShowAgain() override {
+    ++shown_again;
+    return true;
+  }
+  int32_t shown_again = 0;
+};
+
+// A loop that clears and redraws its whole screen every pass.
+class RepeatedFrames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto host = std::make_unique<KeepingHost>();
+    host_ = host.get();
+    platform::InstallHost(std::move(host));
+    ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+    fw_set_auto_mid_handle(0);
+    image_ = fw_create_image(4, 4, 1, 0);
+    pixels_ = fw_lock_image(image_, 0);
+    for (int32_t y = 0; y < 4; ++y) {
+      for (int32_t x = 0; x < 4; ++x) fw_write_pixel(pixels_, x, y, 0xFF00FF00u);
+    }
+    // A loop's first frames show it which clear begins what it shows.
+    for (int32_t red : {1, 2}) {
+      DrawScreen(red);
+      fw_flip(0);
+    }
+    presents_before_ = host_->Presents();
+    host_->shown_again = 0;
+  }
+  void TearDown() override {
+    pixels_.reset();
+    rt_release_handle(image_);
+    fw_set_color(255, 255, 255);
+    fw_set_alpha(1);
+    fw_set_rotation(0);
+    fw_set_cls_color(0, 0, 0);
+    platform::UseScriptedHost();
+  }
+  // The same whole state each pass, as a loop sets it.
+  void DrawScreen(int32_t red) {
+    fw_set_blend(3);
+    fw_set_alpha(1);
+    fw_set_scale(1, 1);
+    fw_set_rotation(0);
+    fw_set_cls_color(10, 20, 30);
+    fw_cls();
+    fw_set_color(red, 0, 0);
+    fw_draw_rect(10, 10, 50, 40);
+    fw_set_color(255, 255, 255);
+    fw_set_rotation(30);
+    fw_draw_rect(200, 100, 40, 20);
+    fw_set_rotation(0);
+    fw_draw_line(100, 300, 180, 340);
+    fw_plot(5, 5);
+    fw_draw_image(image_, 300, 300);
+    fw_draw_text(u"Abc", 400, 100);
+  }
+  uint32_t Shown(int32_t x, int32_t y) const { return host_->LastFrame()[size_t(y) * 800 + x]; }
+  int32_t Presents() const { return host_->Presents() - presents_before_; }
+
+  KeepingHost* host_ = nullptr;
+  int32_t presents_before_ = 0;
+  int32_t image_ = 0;
+  platform::PixmapRef pixels_;
+};
+
+TEST_F(RepeatedFrames, ARepeatedFrameIsShownAgainAndItsPixelsAreThereWhenAsked) {
+  DrawScreen(200);
+  fw_flip(0);
+  ASSERT_EQ(Presents(), 1);
+  const std::vector<uint32_t> first = host_->LastFrame();
+  DrawScreen(200);
+  fw_flip(0);
+  EXPECT_EQ(Presents(), 1);
+  EXPECT_EQ(host_->shown_again, 1);
+  EXPECT_EQ(fw_grab_pixmap(0, 0, 800, 600)->pixels, first);
+}
+
+TEST_F(RepeatedFrames, AFrameWithAnyCallOrPixelChangedIsPresented) {
+  DrawScreen(200);
+  fw_flip(0);
+  DrawScreen(201);
+  fw_flip(0);
+  ASSERT_EQ(Presents(), 2);
+  EXPECT_EQ(Shown(20, 20), 0xFFC90000u);
+  fw_write_pixel(pixels_, 0, 0, 0xFF0000FFu);
+  DrawScreen(201);
+  fw_flip(0);
+  ASSERT_EQ(Presents(), 3);
+  EXPECT_EQ(Shown(300, 300), 0xFF0000FFu);
+  // Written again with the same pixels, the picture is the same.
+  fw_write_pixel(pixels_, 0, 0, 0xFF0000FFu);
+  DrawScreen(201);
+  fw_flip(0);
+  EXPECT_EQ(Presents(), 3);
+}
+
+TEST_F(RepeatedFrames, APixelMapChangedAfterItWasDrawnShowsThePixelsItWasDrawnWith) {
+  DrawScreen(200);
+  fw_flip(0);
+  DrawScreen(200);
+  fw_write_pixel(pixels_, 1, 0, 0xFFFF00FFu);
+  fw_lock_image(image_, 0)->pixels[2] = 0xFF00FFFFu;
+  fw_set_color(0, 0, 255);
+  fw_draw_rect(700, 500, 10, 10);
+  fw_flip(0);
+  ASSERT_EQ(Presents(), 2);
+  EXPECT_EQ(Shown(301, 300), 0xFF00FF00u);
+  EXPECT_EQ(Shown(302, 300), 0xFF00FF00u);
+  EXPECT_EQ(Shown(705, 505), 0xFF0000FFu);
+}
+
+// As the tool does: each pass first paints a picture and grabs it, then
+// clears again and draws its screen with the grabbed picture on it.
+TEST_F(RepeatedFrames, APassThatGrabsBeforeItsScreenRepeatsWhileTheGrabDoes) {
+  int32_t picture = fw_create_image(8, 8, 1, 0);
+  auto pass = [&](int32_t blue) {
+    fw_set_cls_color(0, 0, 0);
+    fw_cls();
+    fw_set_color(0, 0, blue);
+    fw_draw_rect(2, 2, 4, 4);
+    fw_grab_image(picture, 0, 0);
+    DrawScreen(200);
+    fw_set_color(255, 255, 255);
+    fw_draw_image(picture, 600, 400);
+    fw_flip(0);
+  };
+  for (int32_t i = 0; i < 3; ++i) pass(90);
+  EXPECT_EQ(Presents(), 2);  // the first pass tells which clear begins the screen
+  EXPECT_EQ(Shown(603, 403), 0xFF00005Au);
+  pass(91);
+  EXPECT_EQ(Presents(), 3);
+  EXPECT_EQ(Shown(603, 403), 0xFF00005Bu);
+  EXPECT_EQ(Shown(2, 2), 0xFF0A141Eu);  // the screen's clear covers the painting
+  rt_release_handle(picture);
+}
+
+TEST_F(RepeatedFrames, DrawingOnWithoutAClearBuildsOnTheFrameShown) {
+  DrawScreen(200);
+  fw_flip(0);
+  const std::vector<uint32_t> first = host_->LastFrame();
+  DrawScreen(200);
+  fw_flip(0);
+  fw_set_color(0, 0, 255);
+  fw_plot(700, 500);
+  fw_flip(0);
+  ASSERT_EQ(Presents(), 2);
+  std::vector<uint32_t> expected = first;
+  expected[500 * 800 + 700] = 0xFF0000FFu;
+  EXPECT_EQ(host_->LastFrame(), expected);
+}
+
+}  // namespace
+
+namespace {
+
+// The SDL host with a window on SDL's display-less video driver.
+class SdlHostWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    host_ = std::make_unique<platform::SdlHost>();
+    ASSERT_TRUE(host_->OpenWindow(80, 60, false, 0, "test"));
+    TakeEvents();  // the window's own
+  }
+  // Quitting SDL also forgets the hint.
+  void TearDown() override { host_.reset(); }
+
+  // Pumps until the clock has moved on, so that nothing waiting is left.
+  std::vector<InputEvent> TakeEvents() {
+    SDL_Delay(2);
+    std::vector<InputEvent> events;
+    host_->PumpEvents(events);
+    return events;
+  }
+  void AskForRepaint(SDL_WindowEventID what) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = Uint8(what);
+    SDL_PushEvent(&event);
+    TakeEvents();
+  }
+
+  std::unique_ptr<platform::SdlHost> host_;
+  std::vector<uint32_t> frame_ = std::vector<uint32_t>(80 * 60, 0xFF102030u);
+};
+
+TEST_F(SdlHostWindow, ShowsAFrameThatDiffersAndOneTheWindowAsksFor) {
+  host_->Present(frame_.data(), 80, 60);
+  int32_t shown = host_->FramesShown();
+  ASSERT_EQ(shown, 1);
+  host_->Present(frame_.data(), 80, 60);
+  EXPECT_TRUE(host_->ShowAgain());
+  EXPECT_EQ(host_->FramesShown(), shown);
+  frame_[80 * 60 - 1] = 0xFF405060u;
+  host_->Present(frame_.data(), 80, 60);
+  EXPECT_EQ(host_->FramesShown(), ++shown);
+  for (SDL_WindowEventID what : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_RESTORED,
+                                 SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_SHOWN}) {
+    AskForRepaint(what);
+    host_->Present(frame_.data(), 80, 60);
+    EXPECT_EQ(host_->FramesShown(), ++shown) << int(what);
+    AskForRepaint(what);
+    EXPECT_TRUE(host_->ShowAgain());
+    EXPECT_EQ(host_->FramesShown(), ++shown) << int(what);
+  }
+  host_->CloseWindow();
+  EXPECT_FALSE(host_->ShowAgain());  // a new window starts with nothing to show again
 }
 
 }  // namespace

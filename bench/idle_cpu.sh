@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# CPU share of one core that the tool uses while it sits idle in its window.
+#
+#   bench/idle_cpu.sh [-n REPETITIONS] [-s SECONDS] BUILD_DIR [BUILD_DIR ...]
+#
+# Each repetition starts a private Xvfb server, lays out a fresh run folder
+# with that build's make-data, starts its quill-retro there, waits until the
+# loading is over, then reads the process's user + system time (all threads)
+# over SECONDS. Builds take turns within each repetition so that a change in
+# the machine's load hits them alike. Prints every reading and the median per
+# build. Needs Xvfb; runs without sound (SDL's dummy driver, OpenAL null).
+set -euo pipefail
+
+repetitions=3
+seconds=20
+while getopts "n:s:" option; do
+  case $option in
+    n) repetitions=$OPTARG ;;
+    s) seconds=$OPTARG ;;
+    *) exit 2 ;;
+  esac
+done
+shift $((OPTIND - 1))
+if (($# == 0)); then
+  echo "usage: $0 [-n repetitions] [-s seconds] build-dir [build-dir ...]" >&2
+  exit 2
+fi
+builds=()
+for dir in "$@"; do
+  dir=$(cd "$dir" && pwd)
+  for binary in quill-retro make-data; do
+    [ -x "$dir/$binary" ] || { echo "$dir/$binary is missing" >&2; exit 1; }
+  done
+  builds+=("$dir")
+done
+
+ticks_per_second=$(getconf CLK_TCK)
+server=0
+program=0
+scratch=$(mktemp -d)
+stop() {
+  if ((program > 0)); then kill -KILL "$program" 2>/dev/null || true; wait "$program" 2>/dev/null || true; fi
+  if ((server > 0)); then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
+  program=0
+  server=0
+}
+trap 'stop; rm -rf "$scratch"' EXIT
+
+# User + system clock ticks of a process, all its threads included.
+cpu_ticks() {
+  local fields
+  read -ra fields <"/proc/$1/stat"
+  # The command name in field 2 has no spaces here, so the fields count plainly.
+  echo $((fields[13] + fields[14]))
+}
+
+start_xvfb() {
+  local ready=$scratch/display
+  rm -f "$ready"
+  exec 3>"$ready"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null &
+  server=$!
+  exec 3>&-
+  for _ in $(seq 100); do
+    [ -s "$ready" ] && break
+    sleep 0.1
+  done
+  [ -s "$ready" ] || { echo "Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$(head -n1 "$ready")"
+}
+
+# Prints the share of one core in percent, with two decimals.
+measure() {
+  local build=$1 folder=$scratch/run
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  "$build/make-data" "$folder" >/dev/null
+  start_xvfb
+  (cd "$folder" && SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null exec "$build/quill-retro" \
+    >/dev/null 2>&1) &
+  program=$!
+  # The start marker exists while the display set-up runs; then the loading
+  # screen holds for about three seconds.
+  sleep 1
+  for _ in $(seq 600); do
+    [ -e "$folder/Files/001/crash.dat" ] || break
+    sleep 0.1
+  done
+  sleep 4
+  kill -0 "$program" 2>/dev/null || { echo "$build/quill-retro ended early" >&2; exit 1; }
+  local before after
+  before=$(cpu_ticks "$program")
+  sleep "$seconds"
+  after=$(cpu_ticks "$program")
+  stop
+  awk -v t=$((after - before)) -v hz="$ticks_per_second" -v s="$seconds" \
+    'BEGIN { printf "%.2f\n", 100 * t / hz / s }'
+}
+
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+declare -A readings
+for ((r = 1; r <= repetitions; ++r)); do
+  for build in "${builds[@]}"; do
+    share=$(measure "$build")
+    readings[$build]+="$share "
+    echo "run $r  ${share}%  $build"
+  done
+done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
+for build in "${builds[@]}"; do
+  median=$(tr ' ' '\n' <<<"${readings[$build]}" | grep . | sort -g |
+    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+  echo "median ${median}% of one core over ${seconds} s  $build"
+done
