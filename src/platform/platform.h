@@ -22,7 +22,9 @@
 using Text = std::u16string;
 
 namespace platform {
-// Conversions at the OS boundary only (file names, window caption).
+// Conversions at the OS boundary only (file names, window caption). Bytes
+// that are not valid UTF-8 become U+DC80..U+DCFF and turn back into the same
+// bytes, so any name read from the OS names the same file again.
 std::string ToUtf8(const Text& text);
 Text FromUtf8(const std::string& utf8);
 // One code unit per byte, as files hold texts.
