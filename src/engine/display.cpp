@@ -67,30 +67,29 @@ int32_t ChooseDepth() {
   return 0;
 }
 
-void CreateStartSentinel() {
-  int32_t stream = fw_write_file(u"crash.dat");
+// Named by its full path, so that it is removed from the folder it was made
+// in whatever folder the set-up ends in.
+Text StartSentinelPath() {
+  const Text here = fw_current_dir();
+  return here.empty() ? u"crash.dat" : here + u"/crash.dat";
+}
+
+void CreateStartSentinel(const Text& sentinel) {
+  int32_t stream = fw_write_file(sentinel);
   if (stream != 0) fw_close_file(stream);
 }
 
-// Nothing can be shown without a window, so the run ends here, loudly and
-// with a failing exit code.
-[[noreturn]] void FailWithoutWindow() {
-  const char* message = "Quill Retro: the 800x600 window could not be opened.";
-  std::fprintf(stderr, "%s\n", message);
-  LogLine(platform::FromUtf8(message));
-  if (LogStream != 0) fw_close_file(LogStream);
-  LogStream = 0;
-  rt_end(1);
-}
-
-void OpenWindow() {
+void OpenWindow(const Text& sentinel) {
   ChosenModeWidth = 800;
   ChosenModeHeight = 600;
   int32_t depth = ChooseDepth();
   LogLine(u"\tResolution : " + rt_string_from_int(ChosenModeWidth) + u"x" +
           rt_string_from_int(ChosenModeHeight) + u"," + rt_string_from_int(depth));
-  CreateStartSentinel();
-  if (fw_open_graphics(800, 600, depth, 60, 0) == 0) FailWithoutWindow();
+  CreateStartSentinel(sentinel);
+  // Nothing can be shown without a window, so the run ends there.
+  if (fw_open_graphics(800, 600, depth, 60, 0) == 0) {
+    EndWithError(u"Quill Retro: the 800x600 window could not be opened.");
+  }
   EngineSettings[2] = 0;
   VirtualWidth = 800;
   VirtualHeight = 600;
@@ -143,6 +142,25 @@ void LoadSoundEffects() {
   LogLines({u"Sounds loaded", u""});
 }
 
+// When Files/Common/ is missing the loads run in Files/, which holds none of
+// these names, so they stay unloaded.
+void LoadFromCommonFolder() {
+  FolderTrip trip;
+  trip.Go(u"../");
+  trip.Go(u"Common/");
+  LogLine(u"\tDefault Fonts");
+  LoadFonts();
+  LogLine(u"\tDefault Icons");
+  rt_replace_handle(IconStripSmooth, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 3));
+  rt_replace_handle(IconStripSharp, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 1));
+  LogLine(u"\tLogos");
+  rt_replace_handle(LogoImage, fw_load_image(u"logo.png", 3));
+  rt_replace_handle(SiteLogoImage, fw_load_image(u"Vantile.png", 3));
+  LogLine(u"\tBadgeGet");
+  rt_replace_handle(BadgeSound, fw_load_sound(u"open.ogg", 0));
+  if (CommonObjectsLoaded == 0) ShowLoadingScreenWithJingle();
+}
+
 }  // namespace
 
 void ApplyGraphicsSettings() {
@@ -155,32 +173,19 @@ void ApplyGraphicsSettings() {
   EngineSettings[3] = 0;
   fw_set_graphics_driver(fw_gl_2d_driver(), 2);
   LogLine(u"\tUsing OpenGL Driver");
-  OpenWindow();
+  const Text sentinel = StartSentinelPath();
+  OpenWindow(sentinel);
   LoadCommonObjects();
   tool::SetUpSpriteTool();
   LogLine(kDisplayRule);
-  fw_delete_file(u"crash.dat");
+  fw_delete_file(sentinel);
 }
 
 void LoadCommonObjects() {
   fw_set_auto_mid_handle(1);
   LogLines({u"", u"Loading : Common Objects", u"", u"Switching to Default Folder", u""});
-  fw_change_dir(u"../");
-  fw_change_dir(u"Common/");
-  LogLine(u"\tDefault Fonts");
-  LoadFonts();
-  LogLine(u"\tDefault Icons");
-  rt_replace_handle(IconStripSmooth, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 3));
-  rt_replace_handle(IconStripSharp, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 1));
-  LogLine(u"\tLogos");
-  rt_replace_handle(LogoImage, fw_load_image(u"logo.png", 3));
-  rt_replace_handle(SiteLogoImage, fw_load_image(u"Vantile.png", 3));
-  LogLine(u"\tBadgeGet");
-  rt_replace_handle(BadgeSound, fw_load_sound(u"open.ogg", 0));
-  if (CommonObjectsLoaded == 0) ShowLoadingScreenWithJingle();
+  LoadFromCommonFolder();
   LogLines({u"", u"Switching to Game Folder"});
-  fw_change_dir(u"../");
-  fw_change_dir(WeekFolderName());
   rt_replace_handle(BadgeImage, fw_load_anim_image(u"badges.png", 64, 64, 0, 16, 3));
   LoadSoundEffects();
   scores::LoadScoreFile();

@@ -93,6 +93,8 @@ int32_t rt_gc_memory_in_use();
 
 int32_t fw_change_dir(const Text& path);
 Text fw_current_dir();
+// Creates one folder; 1 when it exists afterwards.
+int32_t fw_create_dir(const Text& path);
 int32_t fw_file_type(const Text& path);  // 0 missing, 1 file, 2 folder
 int32_t fw_delete_file(const Text& path);
 // Replaces `to` atomically; 1 on success. Used for safe saves.

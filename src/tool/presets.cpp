@@ -14,6 +14,7 @@ platform::List<data> PresetList;
 
 namespace {
 
+const Text kPresetsFolder = u"../../Presets";
 constexpr int32_t kHeightEntry = 2998;
 constexpr int32_t kWidthEntry = 2999;
 
@@ -74,23 +75,13 @@ bool WritePresetFiles(const platform::PixmapRef& icon) {
          WriteSettingsFile(SpriteName + u".dat");
 }
 
+// From the week folder into Presets/, then back.
+bool SaveIntoPresetsFolder(const platform::PixmapRef& icon) {
+  engine::FolderTrip trip;
+  return trip.Go(kPresetsFolder) == 1 && WritePresetFiles(icon);
+}
+
 }  // namespace
-
-int32_t ChangeToRunFolder(const Text& folder) {
-  const Text week_folder = fw_current_dir();
-  if (fw_change_dir(u"..") == 1 && fw_change_dir(u"..") == 1 && fw_change_dir(folder) == 1) {
-    return 1;
-  }
-  fw_change_dir(week_folder);
-  return 0;
-}
-
-int32_t ChangeToWeekFolder() {
-  fw_change_dir(u"..");
-  fw_change_dir(u"Files");
-  fw_change_dir(engine::WeekFolderName());
-  return 0;
-}
 
 std::vector<Text> ListPngBaseNames() {
   std::vector<Text> names;
@@ -107,21 +98,19 @@ int32_t LoadPresetList() {
   // The old records go, and their icons with them.
   PresetList.ForEach([](const std::shared_ptr<data>& preset) { rt_release_handle(preset->icon); });
   PresetList.Clear();
-  if (ChangeToRunFolder(u"Presets") == 0) return 0;
+  engine::FolderTrip trip;
+  if (trip.Go(kPresetsFolder) == 0) return 0;
   for (const Text& name : ListPngBaseNames()) {
     if (fw_file_type(name + u".dat") == 1) PresetList.Append(ReadPreset(name));
   }
-  ChangeToWeekFolder();
   return 0;
 }
 
 int32_t SavePreset(int32_t shown_frame) {
   WorkPixmap = fw_lock_image(SpriteImage, shown_frame, 1, 1);
-  const bool in_presets = ChangeToRunFolder(u"Presets") == 1;
   if (SpriteName.empty()) SpriteName = u"Autosave";
-  const bool saved = in_presets && WritePresetFiles(WorkPixmap);
+  const bool saved = SaveIntoPresetsFolder(WorkPixmap);
   engine::AddNotice((saved ? u"Saved " : u"Save Failed : ") + SpriteName, 1);
-  if (in_presets) ChangeToWeekFolder();
   LoadPresetList();
   fw_unlock_image(SpriteImage, shown_frame);
   WorkPixmap = nullptr;
