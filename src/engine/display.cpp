@@ -79,6 +79,16 @@ void CreateStartSentinel(const Text& sentinel) {
   if (stream != 0) fw_close_file(stream);
 }
 
+// A display may list a full-screen mode and still refuse it. Stopping there
+// would stop every later start too, since Setup.ini keeps asking for full
+// screen, so a window is opened in its place.
+int32_t OpenWindowInstead(int32_t depth) {
+  if (depth == 0) return 0;
+  LogLine(u"\tFullscreen refused, opening a window : 800x600,0");
+  AddNotice(u"Can't set to fullscreen in this resolution.", 1);
+  return fw_open_graphics(800, 600, 0, 60, 0);
+}
+
 void OpenWindow(const Text& sentinel) {
   ChosenModeWidth = 800;
   ChosenModeHeight = 600;
@@ -87,7 +97,7 @@ void OpenWindow(const Text& sentinel) {
           rt_string_from_int(ChosenModeHeight) + u"," + rt_string_from_int(depth));
   CreateStartSentinel(sentinel);
   // Nothing can be shown without a window, so the run ends there.
-  if (fw_open_graphics(800, 600, depth, 60, 0) == 0) {
+  if (fw_open_graphics(800, 600, depth, 60, 0) == 0 && OpenWindowInstead(depth) == 0) {
     EndWithError(u"Quill Retro: the 800x600 window could not be opened.");
   }
   EngineSettings[2] = 0;

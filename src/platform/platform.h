@@ -460,6 +460,8 @@ class ScriptedHost : public Host {
   std::vector<DisplayMode> modes = {{800, 600, 32, 60}, {1024, 768, 32, 60}};
   std::vector<JoystickState> joysticks;
   bool fail_open_window = false;
+  // Refuses full-screen windows only, as a display without such a mode does.
+  bool refuse_fullscreen = false;
   // Renders `frames` stereo frames from the open audio device.
   std::vector<float> RenderAudio(int32_t frames);
   int32_t audio_rate = 0;
