@@ -75,6 +75,15 @@ bool WritePresetFiles(const platform::PixmapRef& icon) {
          WriteSettingsFile(SpriteName + u".dat");
 }
 
+// A preset name is a file name: it must not lead out of Presets/ nor hold
+// what no file name should.
+bool IsPlainFileName(const Text& name) {
+  if (name == u"." || name == u"..") return false;
+  return std::none_of(name.begin(), name.end(), [](char16_t c) {
+    return c == u'/' || c == u'\\' || c < 0x20 || (c >= 0x7F && c <= 0x9F);
+  });
+}
+
 // From the week folder into Presets/, then back.
 bool SaveIntoPresetsFolder(const platform::PixmapRef& icon) {
   engine::FolderTrip trip;
@@ -109,7 +118,7 @@ int32_t LoadPresetList() {
 int32_t SavePreset(int32_t shown_frame) {
   WorkPixmap = fw_lock_image(SpriteImage, shown_frame, 1, 1);
   if (SpriteName.empty()) SpriteName = u"Autosave";
-  const bool saved = SaveIntoPresetsFolder(WorkPixmap);
+  const bool saved = IsPlainFileName(SpriteName) && SaveIntoPresetsFolder(WorkPixmap);
   engine::AddNotice((saved ? u"Saved " : u"Save Failed : ") + SpriteName, 1);
   LoadPresetList();
   fw_unlock_image(SpriteImage, shown_frame);
