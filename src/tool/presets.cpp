@@ -15,6 +15,7 @@ platform::List<data> PresetList;
 namespace {
 
 const Text kPresetsFolder = u"../../Presets";
+const Text kPartialSuffix = u".saving";
 constexpr int32_t kHeightEntry = 2998;
 constexpr int32_t kWidthEntry = 2999;
 
@@ -52,27 +53,31 @@ bool HoldsWorkingSettings(const Text& path) {
          std::equal(stored.values.begin(), stored.values.end(), ToolSettings);
 }
 
-// Written beside the old file and renamed over it, so a failed save keeps
-// the previous preset whole.
 bool WriteSettingsFile(const Text& path) {
-  const Text partial = path + u".saving";
-  int32_t stream = fw_write_file(partial);
+  int32_t stream = fw_write_file(path);
   if (stream == 0) return false;
   bool written = fw_write_int(stream, SpriteSeed) == 1;
   for (int32_t value : ToolSettings) written = fw_write_int(stream, value) == 1 && written;
   fw_close_file(stream);
-  written = written && HoldsWorkingSettings(partial) && fw_rename_file(partial, path) == 1;
-  if (!written) fw_delete_file(partial);
-  return written;
+  return written && HoldsWorkingSettings(path);
 }
 
-// The .dat is only replaced once the icon is, so a preset's two files
-// always come from the same save.
+// Both files are written under temporary names and renamed into place only
+// once both are whole, so a preset's two files always come from the same
+// save: a failed save leaves the previous pair as it was.
 bool WritePresetFiles(const platform::PixmapRef& icon) {
   ToolSettings[kWidthEntry] = SpriteWidth;
   ToolSettings[kHeightEntry] = SpriteHeight;
-  return fw_save_pixmap_png(icon, SpriteName + u".png", 9) == 1 &&
-         WriteSettingsFile(SpriteName + u".dat");
+  const Text icon_path = SpriteName + u".png", settings_path = SpriteName + u".dat";
+  const Text icon_partial = icon_path + kPartialSuffix,
+             settings_partial = settings_path + kPartialSuffix;
+  const bool written = fw_save_pixmap_png(icon, icon_partial, 9) == 1 &&
+                       WriteSettingsFile(settings_partial) &&
+                       fw_rename_file(settings_partial, settings_path) == 1 &&
+                       fw_rename_file(icon_partial, icon_path) == 1;
+  fw_delete_file(icon_partial);
+  fw_delete_file(settings_partial);
+  return written;
 }
 
 // A preset name is a file name: it must not lead out of Presets/ nor hold

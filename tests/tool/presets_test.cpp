@@ -187,12 +187,14 @@ TEST_F(PresetTest, AFailedWriteKeepsThePreviousPresetAndSaysSo) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
   const std::string previous = ToolStage::PresetBytes(1, {{2998, 8}, {2999, 8}});
   stage.AddPreset("Hero", previous);
+  const std::string previous_icon = stage.Read("Presets/Hero.png");
   fs::create_symlink("/dev/full", stage.Path("Presets/Hero.dat.saving"));
   tool::SpriteName = u"Hero";
 
   tool::SavePreset(0);
 
   EXPECT_EQ(stage.Read("Presets/Hero.dat"), previous);
+  EXPECT_EQ(stage.Read("Presets/Hero.png"), previous_icon);
   EXPECT_FALSE(fs::is_symlink(stage.Path("Presets/Hero.dat.saving")));
   EXPECT_EQ(ToolStage::Notices(), std::vector<Text>{u"Save Failed : Hero"});
   ASSERT_EQ(tool::PresetList.Count(), 1);
