@@ -104,6 +104,16 @@ void WaitForDisplaySetUps(const run_test::RunFolder& folder, std::ptrdiff_t set_
   LogReaches(folder, "-=-=-=-=-=-=-=-=-=-=-=-=-=-", 2 * set_ups, std::chrono::seconds(60));
 }
 
+// Starts the program in `folder` and waits until its set-up and loading
+// hold are over.
+pid_t StartAndWaitForTheToolLoop(const run_test::RunFolder& folder) {
+  pid_t program = StartProgram();
+  if (program == 0) return 0;
+  WaitForDisplaySetUps(folder, 1);
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  return program;
+}
+
 void FocusWindow() { Xdotool("search --sync --name 'Quill Retro' windowfocus --sync %1"); }
 
 // Opens the options panel with Tab and clicks its "Apply" button, again
@@ -236,10 +246,8 @@ TEST_F(XvfbRun, StartsTakesAScreenshotAndQuitsOnAltF4AndAKey) {
 TEST_F(XvfbRun, WithoutTheCommonFolderApplyAndQuitKeepInsideTheRunFolder) {
   run_test::RunFolder folder(true, "a/b/run");
   fs::remove_all(folder.Path("Files/Common"));
-  program_ = StartProgram();
+  program_ = StartAndWaitForTheToolLoop(folder);
   ASSERT_NE(program_, 0);
-  WaitForDisplaySetUps(folder, 1);
-  std::this_thread::sleep_for(std::chrono::seconds(3));  // the loading hold
   for (int applied = 1; applied <= 3; ++applied) {
     PressApply(folder, applied);
     WaitForDisplaySetUps(folder, 1 + applied);
@@ -258,10 +266,8 @@ TEST_F(XvfbRun, WithoutTheCommonFolderApplyAndQuitKeepInsideTheRunFolder) {
 TEST_F(XvfbRun, StartedWithoutFilesMakesItsFoldersAndKeepsInsideTheRunFolder) {
   run_test::RunFolder folder(false, "a/b/run");
   fs::remove_all(folder.Path("Files"));
-  program_ = StartProgram();
+  program_ = StartAndWaitForTheToolLoop(folder);
   ASSERT_NE(program_, 0);
-  WaitForDisplaySetUps(folder, 1);
-  std::this_thread::sleep_for(std::chrono::seconds(3));  // the loading hold
   int code = QuitWithAltF4(program_);
   program_ = 0;
   EXPECT_EQ(code, 0);
