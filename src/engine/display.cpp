@@ -1,5 +1,4 @@
 // Display set-up and the common assets every part of the engine shares.
-#include <cstdio>
 
 #include "engine.h"
 #include "scores/scores.h"

@@ -135,6 +135,7 @@ class FolderTrip {
  private:
   Text week_folder_;
 };
+
 // Reads "Setup.ini" from the current folder into EngineSettings and KeyMap;
 // 1 when it held an "AUDIODRIVER" line, which stops the default choice.
 int32_t ReadSetupIni();
