@@ -1,5 +1,4 @@
 // Display set-up and the common assets every part of the engine shares.
-#include <cstdio>
 
 #include "engine.h"
 #include "scores/scores.h"
@@ -67,30 +66,39 @@ int32_t ChooseDepth() {
   return 0;
 }
 
-void CreateStartSentinel() {
-  int32_t stream = fw_write_file(u"crash.dat");
+// Named by its full path, so that it is removed from the folder it was made
+// in whatever folder the set-up ends in.
+Text StartSentinelPath() {
+  const Text here = fw_current_dir();
+  return here.empty() ? u"crash.dat" : here + u"/crash.dat";
+}
+
+void CreateStartSentinel(const Text& sentinel) {
+  int32_t stream = fw_write_file(sentinel);
   if (stream != 0) fw_close_file(stream);
 }
 
-// Nothing can be shown without a window, so the run ends here, loudly and
-// with a failing exit code.
-[[noreturn]] void FailWithoutWindow() {
-  const char* message = "Quill Retro: the 800x600 window could not be opened.";
-  std::fprintf(stderr, "%s\n", message);
-  LogLine(platform::FromUtf8(message));
-  if (LogStream != 0) fw_close_file(LogStream);
-  LogStream = 0;
-  rt_end(1);
+// A display may list a full-screen mode and still refuse it. Stopping there
+// would stop every later start too, since Setup.ini keeps asking for full
+// screen, so a window is opened in its place.
+int32_t OpenWindowInstead(int32_t depth) {
+  if (depth == 0) return 0;
+  LogLine(u"\tFullscreen refused, opening a window : 800x600,0");
+  AddNotice(u"Can't set to fullscreen in this resolution.", 1);
+  return fw_open_graphics(800, 600, 0, 60, 0);
 }
 
-void OpenWindow() {
+void OpenWindow(const Text& sentinel) {
   ChosenModeWidth = 800;
   ChosenModeHeight = 600;
   int32_t depth = ChooseDepth();
   LogLine(u"\tResolution : " + rt_string_from_int(ChosenModeWidth) + u"x" +
           rt_string_from_int(ChosenModeHeight) + u"," + rt_string_from_int(depth));
-  CreateStartSentinel();
-  if (fw_open_graphics(800, 600, depth, 60, 0) == 0) FailWithoutWindow();
+  CreateStartSentinel(sentinel);
+  // Nothing can be shown without a window, so the run ends there.
+  if (fw_open_graphics(800, 600, depth, 60, 0) == 0 && OpenWindowInstead(depth) == 0) {
+    EndWithError(u"Quill Retro: the 800x600 window could not be opened.");
+  }
   EngineSettings[2] = 0;
   VirtualWidth = 800;
   VirtualHeight = 600;
@@ -143,6 +151,25 @@ void LoadSoundEffects() {
   LogLines({u"Sounds loaded", u""});
 }
 
+// When Files/Common/ is missing the loads run in Files/, which holds none of
+// these names, so they stay unloaded.
+void LoadFromCommonFolder() {
+  FolderTrip trip;
+  trip.Go(u"../");
+  trip.Go(u"Common/");
+  LogLine(u"\tDefault Fonts");
+  LoadFonts();
+  LogLine(u"\tDefault Icons");
+  rt_replace_handle(IconStripSmooth, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 3));
+  rt_replace_handle(IconStripSharp, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 1));
+  LogLine(u"\tLogos");
+  rt_replace_handle(LogoImage, fw_load_image(u"logo.png", 3));
+  rt_replace_handle(SiteLogoImage, fw_load_image(u"Vantile.png", 3));
+  LogLine(u"\tBadgeGet");
+  rt_replace_handle(BadgeSound, fw_load_sound(u"open.ogg", 0));
+  if (CommonObjectsLoaded == 0) ShowLoadingScreenWithJingle();
+}
+
 }  // namespace
 
 void ApplyGraphicsSettings() {
@@ -155,32 +182,19 @@ void ApplyGraphicsSettings() {
   EngineSettings[3] = 0;
   fw_set_graphics_driver(fw_gl_2d_driver(), 2);
   LogLine(u"\tUsing OpenGL Driver");
-  OpenWindow();
+  const Text sentinel = StartSentinelPath();
+  OpenWindow(sentinel);
   LoadCommonObjects();
   tool::SetUpSpriteTool();
   LogLine(kDisplayRule);
-  fw_delete_file(u"crash.dat");
+  fw_delete_file(sentinel);
 }
 
 void LoadCommonObjects() {
   fw_set_auto_mid_handle(1);
   LogLines({u"", u"Loading : Common Objects", u"", u"Switching to Default Folder", u""});
-  fw_change_dir(u"../");
-  fw_change_dir(u"Common/");
-  LogLine(u"\tDefault Fonts");
-  LoadFonts();
-  LogLine(u"\tDefault Icons");
-  rt_replace_handle(IconStripSmooth, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 3));
-  rt_replace_handle(IconStripSharp, fw_load_anim_image(u"icons.png", 16, 16, 0, 64, 1));
-  LogLine(u"\tLogos");
-  rt_replace_handle(LogoImage, fw_load_image(u"logo.png", 3));
-  rt_replace_handle(SiteLogoImage, fw_load_image(u"Vantile.png", 3));
-  LogLine(u"\tBadgeGet");
-  rt_replace_handle(BadgeSound, fw_load_sound(u"open.ogg", 0));
-  if (CommonObjectsLoaded == 0) ShowLoadingScreenWithJingle();
+  LoadFromCommonFolder();
   LogLines({u"", u"Switching to Game Folder"});
-  fw_change_dir(u"../");
-  fw_change_dir(WeekFolderName());
   rt_replace_handle(BadgeImage, fw_load_anim_image(u"badges.png", 64, 64, 0, 16, 3));
   LoadSoundEffects();
   scores::LoadScoreFile();

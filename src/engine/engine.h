@@ -116,6 +116,26 @@ void WriteSetupIni();
 [[noreturn]] void ShutDown();
 // The week folder's name relative to Files/: "001/" for week 1.
 Text WeekFolderName();
+// Ends the run with `message` on the error output and in the log, and a
+// failing exit code: for what leaves the program nothing sound to do.
+[[noreturn]] void EndWithError(const Text& message);
+
+// A trip out of the week folder, which is current when the trip begins. It
+// notes the week folder's full path and comes back by it when it ends, so a
+// folder missing on the way can never leave the run somewhere else.
+class FolderTrip {
+ public:
+  FolderTrip() : week_folder_(fw_current_dir()) {}
+  ~FolderTrip() { fw_change_dir(week_folder_); }
+  FolderTrip(const FolderTrip&) = delete;
+  FolderTrip& operator=(const FolderTrip&) = delete;
+  // One folder change on the way; 1 when it was made.
+  int32_t Go(const Text& folder) { return fw_change_dir(folder); }
+
+ private:
+  Text week_folder_;
+};
+
 // Reads "Setup.ini" from the current folder into EngineSettings and KeyMap;
 // 1 when it held an "AUDIODRIVER" line, which stops the default choice.
 int32_t ReadSetupIni();

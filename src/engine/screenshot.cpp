@@ -9,8 +9,6 @@ namespace {
 // Characters that file systems reject or treat specially, in removal order.
 constexpr char16_t kUnsafeFileNameChars[] = u"#',`.\\/:|*?\"";
 
-Text WeekFolder() { return fw_right(u"000" + rt_string_from_int(WeekNumber), 3) + u"/"; }
-
 // Put on screen before the save, which can take a noticeable time at the
 // strongest compression.
 void ShowSavingMessage() {
@@ -29,6 +27,23 @@ Text ScreenshotFileName() {
          u".png";
 }
 
+// Saved in Files/, the week folder's parent; 1 when the file was written.
+int32_t SaveScreenshot() {
+  FolderTrip trip;
+  const bool in_files = trip.Go(u"..") == 1;
+  LogLine(u"\tGrabbing Screenshot");
+  // Grabbed here in the hub, before the panel, overlay, pointer and notices
+  // are drawn on top of the caller's frame.
+  platform::PixmapRef shot = fw_grab_pixmap(0, 0, ChosenModeWidth, ChosenModeHeight);
+  ShowSavingMessage();
+  Text name = ScreenshotFileName();
+  LogLine(u"\tSaving Screenshot : " + name);
+  int32_t saved = in_files && shot ? fw_save_pixmap_png(shot, name, 9) : 0;
+  LogLine(u"\tSaved Screenshot " + rt_string_from_int(saved));
+  LogLine(u"");
+  return saved;
+}
+
 }  // namespace
 
 Text SanitiseFileName(const Text& text) {
@@ -42,18 +57,7 @@ Text SanitiseFileName(const Text& text) {
 int32_t TakeScreenshot() {
   LogLine(u"");
   LogLine(u"\tScreenshot");
-  fw_change_dir(u"..");
-  LogLine(u"\tGrabbing Screenshot");
-  // Grabbed here in the hub, before the panel, overlay, pointer and notices
-  // are drawn on top of the caller's frame.
-  platform::PixmapRef shot = fw_grab_pixmap(0, 0, ChosenModeWidth, ChosenModeHeight);
-  ShowSavingMessage();
-  Text name = ScreenshotFileName();
-  LogLine(u"\tSaving Screenshot : " + name);
-  int32_t saved = shot ? fw_save_pixmap_png(shot, name, 9) : 0;
-  LogLine(u"\tSaved Screenshot " + rt_string_from_int(saved));
-  LogLine(u"");
-  fw_change_dir(WeekFolder());
+  const int32_t saved = SaveScreenshot();
   // A failed save must not be confirmed as a success.
   AddNotice(saved ? u"Saved Screenshot" : u"Screenshot failed", 1);
   return 0;

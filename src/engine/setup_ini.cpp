@@ -152,17 +152,16 @@ void ChooseAndStartAudioDriver(int32_t driver_line_seen) {
 // Written beside the old file and renamed over it, so that a write that
 // fails half-way leaves the previous settings in place.
 void WriteSetupIni() {
-  fw_change_dir(u"..");
+  FolderTrip trip;
+  if (trip.Go(u"..") == 0) return;
   int32_t stream = fw_write_file(u"Setup.ini.tmp");
-  if (stream != 0) {
-    int32_t failures = 0;
-    WriteSetupLines(stream, failures);
-    fw_close_file(stream);
-    if (failures != 0 || fw_rename_file(u"Setup.ini.tmp", u"Setup.ini") == 0) {
-      fw_delete_file(u"Setup.ini.tmp");
-    }
+  if (stream == 0) return;
+  int32_t failures = 0;
+  WriteSetupLines(stream, failures);
+  fw_close_file(stream);
+  if (failures != 0 || fw_rename_file(u"Setup.ini.tmp", u"Setup.ini") == 0) {
+    fw_delete_file(u"Setup.ini.tmp");
   }
-  fw_change_dir(WeekFolderName());
 }
 
 }  // namespace engine

@@ -56,8 +56,19 @@ void SetDefaultBindingsAndSettings() {
   EngineSettings[13] = 50;
 }
 
+// Files/ and the week folder are the program's own, so a missing one is
+// made; every later path is relative to them, and a run outside them would
+// read and write wherever it happened to be.
+void EnterOwnFolder(const Text& folder) {
+  if (fw_file_type(folder) == 0) fw_create_dir(folder);
+  if (fw_change_dir(folder) == 0) {
+    EndWithError(u"Quill Retro: the folder " + folder + u" could not be made or entered in " +
+                 fw_current_dir() + u".");
+  }
+}
+
 void OpenLog() {
-  fw_change_dir(u"Files/");
+  EnterOwnFolder(u"Files/");
   LogStream = fw_write_file(u"Debug.txt");
   if (LogStream == 0)
     std::fputs("Debug.txt could not be created; running without a log.\n", stderr);
@@ -84,6 +95,14 @@ void HoldUntil(int32_t deadline) {
 
 }  // namespace
 
+void EndWithError(const Text& message) {
+  std::fprintf(stderr, "%s\n", platform::ToUtf8(message).c_str());
+  LogLine(message);
+  if (LogStream != 0) fw_close_file(LogStream);
+  LogStream = 0;
+  rt_end(1);
+}
+
 void AppMain() {
   // The record types need no registration: C++ knows them at compile time.
   WindowTitle = u"#" + rt_string_from_int(WeekNumber) + u" : " + TitleName + u" " + TitleSubName;
@@ -105,7 +124,7 @@ void AppMain() {
   int32_t driver_line_seen = ReadSetupIni();
   ChooseAndStartAudioDriver(driver_line_seen);
   LogRequestedResolution();
-  fw_change_dir(WeekFolderName());
+  EnterOwnFolder(WeekFolderName());
   int32_t t0 = NowMillis();
   ApplyGraphicsSettings();
   MouseMode = 1;

@@ -200,6 +200,11 @@ Text fw_current_dir() {
   return platform::FromUtf8(buffer.data());
 }
 
+int32_t fw_create_dir(const Text& path) {
+  ::mkdir(platform::OsPath(path).c_str(), 0777);
+  return fw_file_type(path) == 2 ? 1 : 0;
+}
+
 int32_t fw_file_type(const Text& path) {
   struct stat info {};
   if (::stat(platform::OsPath(path).c_str(), &info) != 0) return 0;

@@ -22,7 +22,9 @@
 using Text = std::u16string;
 
 namespace platform {
-// Conversions at the OS boundary only (file names, window caption).
+// Conversions at the OS boundary only (file names, window caption). Bytes
+// that are not valid UTF-8 become U+DC80..U+DCFF and turn back into the same
+// bytes, so any name read from the OS names the same file again.
 std::string ToUtf8(const Text& text);
 Text FromUtf8(const std::string& utf8);
 // One code unit per byte, as files hold texts.
@@ -103,6 +105,8 @@ int32_t rt_gc_memory_in_use();
 
 int32_t fw_change_dir(const Text& path);
 Text fw_current_dir();
+// Creates one folder; 1 when it exists afterwards.
+int32_t fw_create_dir(const Text& path);
 int32_t fw_file_type(const Text& path);  // 0 missing, 1 file, 2 folder
 int32_t fw_delete_file(const Text& path);
 // Replaces `to` atomically; 1 on success. Used for safe saves.
@@ -533,6 +537,8 @@ class ScriptedHost : public Host {
   std::vector<DisplayMode> modes = {{800, 600, 32, 60}, {1024, 768, 32, 60}};
   std::vector<JoystickState> joysticks;
   bool fail_open_window = false;
+  // Refuses full-screen windows only, as a display without such a mode does.
+  bool refuse_fullscreen = false;
   // Renders `frames` stereo frames from the open audio device.
   std::vector<float> RenderAudio(int32_t frames);
   int32_t audio_rate = 0;

@@ -21,7 +21,7 @@ void ScriptedHost::EndProcess(int32_t code) { throw ProcessEnded{code}; }
 
 bool ScriptedHost::OpenWindow(int32_t width, int32_t height, bool full, int32_t depth,
                               const std::string& caption_utf8) {
-  if (fail_open_window) return false;
+  if (fail_open_window || (full && refuse_fullscreen)) return false;
   window_open_ = true;
   fullscreen = full;
   window_width = width;

@@ -5,53 +5,98 @@
 
 namespace platform {
 
+namespace {
+
+// A byte that is not part of a valid UTF-8 sequence travels as a lone low
+// surrogate U+DC80..U+DCFF, which no valid sequence decodes to, so every name
+// the system reads comes back to the OS as the very bytes it was read from.
+// Bytes below 0x80 always decode, so only 0x80..0xFF are ever carried.
+constexpr char16_t kByteEscapeBase = 0xDC00;
+constexpr char16_t kFirstByteEscape = 0xDC80;
+constexpr char16_t kLastByteEscape = 0xDCFF;
+
+bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+void AppendUtf8(uint32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += char(c);
+  } else if (c < 0x800) {
+    out += char(0xC0 | (c >> 6));
+    out += char(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += char(0xE0 | (c >> 12));
+    out += char(0x80 | ((c >> 6) & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  } else {
+    out += char(0xF0 | (c >> 18));
+    out += char(0x80 | ((c >> 12) & 0x3F));
+    out += char(0x80 | ((c >> 6) & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  }
+}
+
+// The code point of the well-formed sequence at `at` and its length in
+// bytes, or a length of 0 when the bytes there are not one (overlong forms,
+// encoded surrogates and values past U+10FFFF included).
+uint32_t DecodeSequence(const std::string& utf8, size_t at, size_t& length) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(utf8[at + k]); };
+  const unsigned char lead = byte(0);
+  length = 0;
+  if (lead < 0x80) {
+    length = 1;
+    return lead;
+  }
+  const size_t extra = lead >= 0xC2 && lead <= 0xDF   ? 1
+                       : lead >= 0xE0 && lead <= 0xEF ? 2
+                       : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                      : 0;
+  if (extra == 0 || at + extra >= utf8.size()) return 0;
+  // The second byte's range rules out overlong forms, surrogates and values
+  // past U+10FFFF.
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead == 0xE0) low = 0xA0;
+  if (lead == 0xED) high = 0x9F;
+  if (lead == 0xF0) low = 0x90;
+  if (lead == 0xF4) high = 0x8F;
+  if (byte(1) < low || byte(1) > high) return 0;
+  uint32_t c = lead & (0x7F >> (extra + 1));
+  for (size_t k = 1; k <= extra; ++k) {
+    if ((byte(k) & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (byte(k) & 0x3F);
+  }
+  length = extra + 1;
+  return c;
+}
+
+}  // namespace
+
 std::string ToUtf8(const Text& text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
+    } else if (c >= kFirstByteEscape && c <= kLastByteEscape) {
+      out += char(c - kByteEscapeBase);
+      continue;
     }
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | (c >> 12));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | (c >> 18));
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
+    AppendUtf8(c, out);
   }
   return out;
 }
 
-// Invalid sequences fall back to one code unit per byte, so that a file name
-// in another encoding still converts to something.
 Text FromUtf8(const std::string& utf8) {
   Text out;
   out.reserve(utf8.size());
   size_t i = 0;
   while (i < utf8.size()) {
-    unsigned char lead = utf8[i];
-    int extra = lead >= 0xF0 && lead < 0xF8 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    uint32_t c = lead & (0x7F >> extra);
-    bool valid = extra > 0 && i + size_t(extra) < utf8.size();
-    for (int k = 1; valid && k <= extra; ++k) {
-      unsigned char next = utf8[i + size_t(k)];
-      valid = (next & 0xC0) == 0x80;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (!valid) {
-      out += char16_t(lead);
+    size_t length = 0;
+    uint32_t c = DecodeSequence(utf8, i, length);
+    if (length == 0) {
+      out += char16_t(kByteEscapeBase + static_cast<unsigned char>(utf8[i]));
       ++i;
       continue;
     }
@@ -62,7 +107,7 @@ Text FromUtf8(const std::string& utf8) {
     } else {
       out += char16_t(c);
     }
-    i += size_t(extra) + 1;
+    i += length;
   }
   return out;
 }

@@ -86,7 +86,8 @@ void SampleLoadedPalette() {
 
 void LoadNamedPalette(const Text& name) {
   engine::AddNotice(u"Loaded Palette : " + name, 1);
-  const bool in_palettes = ChangeToRunFolder(u"Palettes") == 1;
+  engine::FolderTrip trip;
+  const bool in_palettes = trip.Go(kPalettesFolder) == 1;
   PaletteOn = 1;
   rt_replace_handle(PaletteSwatchImage, in_palettes ? fw_load_image(name + u".png", 9) : 0);
   if (IsReadablePalette(PaletteSwatchImage)) {
@@ -94,7 +95,6 @@ void LoadNamedPalette(const Text& name) {
   } else {
     MakeRandomPalette();
   }
-  if (in_palettes) ChangeToWeekFolder();
 }
 
 }  // namespace

@@ -14,6 +14,8 @@ platform::List<data> PresetList;
 
 namespace {
 
+const Text kPresetsFolder = u"../../Presets";
+const Text kPartialSuffix = u".saving";
 constexpr int32_t kHeightEntry = 2998;
 constexpr int32_t kWidthEntry = 2999;
 
@@ -51,46 +53,49 @@ bool HoldsWorkingSettings(const Text& path) {
          std::equal(stored.values.begin(), stored.values.end(), ToolSettings);
 }
 
-// Written beside the old file and renamed over it, so a failed save keeps
-// the previous preset whole.
 bool WriteSettingsFile(const Text& path) {
-  const Text partial = path + u".saving";
-  int32_t stream = fw_write_file(partial);
+  int32_t stream = fw_write_file(path);
   if (stream == 0) return false;
   bool written = fw_write_int(stream, SpriteSeed) == 1;
   for (int32_t value : ToolSettings) written = fw_write_int(stream, value) == 1 && written;
   fw_close_file(stream);
-  written = written && HoldsWorkingSettings(partial) && fw_rename_file(partial, path) == 1;
-  if (!written) fw_delete_file(partial);
-  return written;
+  return written && HoldsWorkingSettings(path);
 }
 
-// The .dat is only replaced once the icon is, so a preset's two files
-// always come from the same save.
+// Both files are written under temporary names and renamed into place only
+// once both are whole, so a preset's two files always come from the same
+// save: a failed save leaves the previous pair as it was.
 bool WritePresetFiles(const platform::PixmapRef& icon) {
   ToolSettings[kWidthEntry] = SpriteWidth;
   ToolSettings[kHeightEntry] = SpriteHeight;
-  return fw_save_pixmap_png(icon, SpriteName + u".png", 9) == 1 &&
-         WriteSettingsFile(SpriteName + u".dat");
+  const Text icon_path = SpriteName + u".png", settings_path = SpriteName + u".dat";
+  const Text icon_partial = icon_path + kPartialSuffix,
+             settings_partial = settings_path + kPartialSuffix;
+  const bool written = fw_save_pixmap_png(icon, icon_partial, 9) == 1 &&
+                       WriteSettingsFile(settings_partial) &&
+                       fw_rename_file(settings_partial, settings_path) == 1 &&
+                       fw_rename_file(icon_partial, icon_path) == 1;
+  fw_delete_file(icon_partial);
+  fw_delete_file(settings_partial);
+  return written;
+}
+
+// A preset name is a file name: it must not lead out of Presets/ nor hold
+// what no file name should.
+bool IsPlainFileName(const Text& name) {
+  if (name == u"." || name == u"..") return false;
+  return std::none_of(name.begin(), name.end(), [](char16_t c) {
+    return c == u'/' || c == u'\\' || c < 0x20 || (c >= 0x7F && c <= 0x9F);
+  });
+}
+
+// From the week folder into Presets/, then back.
+bool SaveIntoPresetsFolder(const platform::PixmapRef& icon) {
+  engine::FolderTrip trip;
+  return trip.Go(kPresetsFolder) == 1 && WritePresetFiles(icon);
 }
 
 }  // namespace
-
-int32_t ChangeToRunFolder(const Text& folder) {
-  const Text week_folder = fw_current_dir();
-  if (fw_change_dir(u"..") == 1 && fw_change_dir(u"..") == 1 && fw_change_dir(folder) == 1) {
-    return 1;
-  }
-  fw_change_dir(week_folder);
-  return 0;
-}
-
-int32_t ChangeToWeekFolder() {
-  fw_change_dir(u"..");
-  fw_change_dir(u"Files");
-  fw_change_dir(engine::WeekFolderName());
-  return 0;
-}
 
 std::vector<Text> ListPngBaseNames() {
   std::vector<Text> names;
@@ -107,21 +112,19 @@ int32_t LoadPresetList() {
   // The old records go, and their icons with them.
   PresetList.ForEach([](const std::shared_ptr<data>& preset) { rt_release_handle(preset->icon); });
   PresetList.Clear();
-  if (ChangeToRunFolder(u"Presets") == 0) return 0;
+  engine::FolderTrip trip;
+  if (trip.Go(kPresetsFolder) == 0) return 0;
   for (const Text& name : ListPngBaseNames()) {
     if (fw_file_type(name + u".dat") == 1) PresetList.Append(ReadPreset(name));
   }
-  ChangeToWeekFolder();
   return 0;
 }
 
 int32_t SavePreset(int32_t shown_frame) {
   WorkPixmap = fw_lock_image(SpriteImage, shown_frame, 1, 1);
-  const bool in_presets = ChangeToRunFolder(u"Presets") == 1;
   if (SpriteName.empty()) SpriteName = u"Autosave";
-  const bool saved = in_presets && WritePresetFiles(WorkPixmap);
+  const bool saved = IsPlainFileName(SpriteName) && SaveIntoPresetsFolder(WorkPixmap);
   engine::AddNotice((saved ? u"Saved " : u"Save Failed : ") + SpriteName, 1);
-  if (in_presets) ChangeToWeekFolder();
   LoadPresetList();
   fw_unlock_image(SpriteImage, shown_frame);
   WorkPixmap = nullptr;

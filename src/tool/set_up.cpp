@@ -59,12 +59,12 @@ int32_t CreateBlankScreen() {
 
 void ListPalettes() {
   PaletteCount = 0;
-  if (ChangeToRunFolder(u"Palettes") == 0) return;
+  engine::FolderTrip trip;
+  if (trip.Go(kPalettesFolder) == 0) return;
   for (const Text& name : ListPngBaseNames()) {
     if (PaletteCount == kMaxPalettes) break;
     PaletteNames[++PaletteCount] = name;
   }
-  ChangeToWeekFolder();
 }
 
 }  // namespace

@@ -30,11 +30,8 @@ int32_t LoadPresetList();
 int32_t SavePreset(int32_t shown_frame);
 int32_t ApplyPreset(const data& preset);
 
-// From the week folder into a folder beside Files/ ("Presets", "Palettes");
-// 1 on success, else 0 with the week folder still current.
-int32_t ChangeToRunFolder(const Text& folder);
-// Back from a folder beside Files/ into the week folder.
-int32_t ChangeToWeekFolder();
+// Palettes/ beside Files/, as seen from the week folder.
+inline const Text kPalettesFolder = u"../../Palettes";
 // The base names of the current folder's entries that end in exactly ".png",
 // in listing order.
 std::vector<Text> ListPngBaseNames();

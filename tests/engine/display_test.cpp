@@ -133,6 +133,20 @@ TEST_F(DisplaySetUp, FullScreenTakesTheDeepestModeOrFallsBackToAWindow) {
       "");
 }
 
+TEST_F(DisplaySetUp, AFullScreenTheDisplayRefusesOpensAWindowAndGoesOn) {
+  host_.refuse_fullscreen = true;
+  EngineSettings[1] = 1;
+  ApplyGraphicsSettings();
+  EXPECT_TRUE(host_.WindowOpen());
+  EXPECT_FALSE(host_.fullscreen);
+  EXPECT_EQ(EngineSettings[1], 1);  // Setup.ini keeps asking for it
+  EXPECT_EQ(run_test::MissingInOrder(Log(), {"\tResolution : 800x600,32",
+                                             "\tFullscreen refused, opening a window : 800x600,0",
+                                             "-=-=-=-=-=-=-=-=-=-=-=-=-=-"}),
+            "");
+  EngineSettings[1] = 0;
+}
+
 TEST_F(DisplaySetUp, ASecondSetUpReopensTheWindowWithoutTheJingle) {
   ApplyGraphicsSettings();
   int32_t presents = host_.Presents();

@@ -166,6 +166,27 @@ TEST_F(Files, ChangeDirIgnoresATrailingSlashAndNamesAreUtf8OnDisk) {
   EXPECT_EQ(fw_current_dir(), platform::FromUtf8(folder_.string()));
 }
 
+TEST_F(Files, ANameThatIsNotUtf8OpensByTheNameTheListingGives) {
+  // A Latin-1 letter, an overlong NUL, an encoded surrogate and a cut-off
+  // sequence: none of them is UTF-8.
+  const std::string name = "pal\xE9tte \xC0\x80 \xED\xA0\x80 \xE2\x82.png";
+  WriteBytes(name, "x");
+  int32_t listing = fw_read_dir(u".");
+  Text listed;
+  for (Text entry = fw_next_file(listing); !entry.empty(); entry = fw_next_file(listing)) {
+    if (entry != u"." && entry != u"..") listed = entry;
+  }
+  fw_close_dir(listing);
+  EXPECT_EQ(fw_right(listed, 4), u".png");
+  EXPECT_EQ(fw_file_type(listed), 1);
+  int32_t stream = fw_read_file(listed);
+  EXPECT_NE(stream, 0);
+  EXPECT_EQ(fw_read_line(stream), u"x");
+  fw_close_file(stream);
+  EXPECT_EQ(fw_delete_file(listed), 1);
+  EXPECT_FALSE(std::filesystem::exists(name));
+}
+
 TEST(MemoryStream, ServesTheSameLineRules) {
   auto stream = platform::MakeMemoryStream(std::string("one\r\ntwo\0three", 14));
   EXPECT_EQ(stream->ReadLine(), u"one");

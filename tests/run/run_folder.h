@@ -19,12 +19,16 @@ namespace run_test {
 namespace fs = std::filesystem;
 
 // Creates a temporary folder, lays it out as a run folder (with the data step
-// when it was built, else with just the folders) and makes it current.
+// when it was built, else with just the folders) and makes it current. With
+// `nested_at` ("a/b/run") the run folder lies that deep inside the temporary
+// folder, Top(), so that a test can see what a run leaves above it.
 class RunFolder {
  public:
-  explicit RunFolder(bool with_data = true) {
+  explicit RunFolder(bool with_data = true, const std::string& nested_at = "") {
     std::string pattern = (fs::temp_directory_path() / "quill-run-XXXXXX").string();
-    root_ = mkdtemp(pattern.data());
+    top_ = mkdtemp(pattern.data());
+    root_ = nested_at.empty() ? top_ : top_ / nested_at;
+    fs::create_directories(root_);
     if (!(with_data && LayOutData())) {
       fs::create_directories(root_ / "Files" / "Common");
       fs::create_directories(root_ / "Files" / "001" / "music");
@@ -35,7 +39,7 @@ class RunFolder {
   ~RunFolder() {
     std::error_code ignored;
     fs::current_path(previous_, ignored);
-    fs::remove_all(root_, ignored);
+    fs::remove_all(top_, ignored);
   }
   RunFolder(const RunFolder&) = delete;
   RunFolder& operator=(const RunFolder&) = delete;
@@ -48,6 +52,7 @@ class RunFolder {
     return std::system(command.c_str()) == 0;
   }
 
+  const fs::path& Top() const { return top_; }
   fs::path Path(const std::string& relative) const { return root_ / relative; }
   bool Exists(const std::string& relative) const { return fs::exists(Path(relative)); }
 
@@ -75,6 +80,7 @@ class RunFolder {
   }
 
  private:
+  fs::path top_;
   fs::path root_;
   fs::path previous_;
 };

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -86,6 +87,89 @@ void HoldKeys(const std::string& keys) {
   Xdotool("keyup " + keys);
 }
 
+// Whether the log in Files/ holds `line` `count` times within `limit`.
+bool LogReaches(const run_test::RunFolder& folder, const std::string& line, std::ptrdiff_t count,
+                std::chrono::seconds limit) {
+  auto deadline = Clock::now() + limit;
+  for (;;) {
+    std::vector<std::string> log = folder.Lines("Files/Debug.txt");
+    if (std::count(log.begin(), log.end(), line) >= count) return true;
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}
+
+// Each display set-up writes this rule as its first and last line.
+void WaitForDisplaySetUps(const run_test::RunFolder& folder, std::ptrdiff_t set_ups) {
+  LogReaches(folder, "-=-=-=-=-=-=-=-=-=-=-=-=-=-", 2 * set_ups, std::chrono::seconds(60));
+}
+
+// Starts the program in `folder` and waits until its set-up and loading
+// hold are over.
+pid_t StartAndWaitForTheToolLoop(const run_test::RunFolder& folder) {
+  pid_t program = StartProgram();
+  if (program == 0) return 0;
+  WaitForDisplaySetUps(folder, 1);
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  return program;
+}
+
+void FocusWindow() { Xdotool("search --sync --name 'Quill Retro' windowfocus --sync %1"); }
+
+// Opens the options panel with Tab and clicks its "Apply" button, again
+// while the panel may still be sliding in, until the log shows the
+// `applied`th set-up from the panel.
+void PressApply(const run_test::RunFolder& folder, std::ptrdiff_t applied) {
+  FocusWindow();
+  HoldKeys("Tab");
+  for (int click = 0; click < 5; ++click) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    // The open panel rests 20 pixels down, so "Apply" is drawn at (20, 280).
+    Xdotool("search --name 'Quill Retro' mousemove --window %1 26 286");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Xdotool("click 1");
+    if (LogReaches(folder, "\tChanged Graphics Mode ingame.", applied, std::chrono::seconds(3))) {
+      return;
+    }
+  }
+}
+
+// Alt+F4, then a key for the closing screen until the program ends; its exit
+// code, or -1 when it never ended.
+int QuitWithAltF4(pid_t program) {
+  FocusWindow();
+  HoldKeys("alt+F4");
+  int code = -1;
+  for (int attempt = 0; attempt < 20 && code < 0; ++attempt) {
+    HoldKeys("a");
+    code = WaitForExit(program, std::chrono::seconds(1));
+  }
+  return code;
+}
+
+std::vector<std::string> EntryNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+// A run keeps to its run folder: each folder above it holds only the way
+// down, the configuration and the scores are where they belong, and the
+// start marker is gone.
+void ExpectKeptInsideTheRunFolder(const run_test::RunFolder& folder) {
+  for (fs::path below = folder.Path(".").parent_path(); below != folder.Top();
+       below = below.parent_path()) {
+    EXPECT_EQ(EntryNames(below.parent_path()), std::vector<std::string>{below.filename().string()});
+  }
+  EXPECT_TRUE(folder.Exists("Files/Setup.ini"));
+  EXPECT_TRUE(folder.Exists("Files/001/nuscores.dat"));
+  for (const auto& entry : fs::recursive_directory_iterator(folder.Top())) {
+    EXPECT_NE(entry.path().filename(), "crash.dat") << entry.path();
+  }
+}
+
 class XvfbRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -121,8 +205,7 @@ TEST_F(XvfbRun, StartsTakesAScreenshotAndQuitsOnAltF4AndAKey) {
   ASSERT_EQ(Xdotool("search --sync --name 'Quill Retro'"), 0) << "the window never appeared";
   Xdotool("search --name 'Quill Retro' windowfocus --sync");
   // The start marker is made before the window opens and removed when the
-  // display set-up is over (the log is buffered until the run ends, so it
-  // cannot tell).
+  // display set-up is over.
   auto set_up_by = Clock::now() + std::chrono::seconds(60);
   while (folder.Exists("Files/001/crash.dat") && Clock::now() < set_up_by) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -131,12 +214,7 @@ TEST_F(XvfbRun, StartsTakesAScreenshotAndQuitsOnAltF4AndAKey) {
   std::this_thread::sleep_for(std::chrono::seconds(3));  // the loading hold
   HoldKeys("F11");
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-  HoldKeys("alt+F4");
-  int code = -1;
-  for (int attempt = 0; attempt < 20 && code < 0; ++attempt) {
-    HoldKeys("a");
-    code = WaitForExit(program_, std::chrono::seconds(1));
-  }
+  int code = QuitWithAltF4(program_);
   program_ = 0;
   EXPECT_EQ(code, 0);
 
@@ -163,6 +241,39 @@ TEST_F(XvfbRun, StartsTakesAScreenshotAndQuitsOnAltF4AndAKey) {
                    entry.path().extension() == ".png";
   }
   EXPECT_EQ(screenshots, 1);
+}
+
+TEST_F(XvfbRun, WithoutTheCommonFolderApplyAndQuitKeepInsideTheRunFolder) {
+  run_test::RunFolder folder(true, "a/b/run");
+  fs::remove_all(folder.Path("Files/Common"));
+  program_ = StartAndWaitForTheToolLoop(folder);
+  ASSERT_NE(program_, 0);
+  for (int applied = 1; applied <= 3; ++applied) {
+    PressApply(folder, applied);
+    WaitForDisplaySetUps(folder, 1 + applied);
+  }
+  int code = QuitWithAltF4(program_);
+  program_ = 0;
+  EXPECT_EQ(code, 0);
+
+  ExpectKeptInsideTheRunFolder(folder);
+  auto log = folder.Lines("Files/Debug.txt");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "\tChanged Graphics Mode ingame."), 3);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "\tDefault Fonts"), 4);
+  EXPECT_EQ(log.back(), "Play again, soon!!");
+}
+
+TEST_F(XvfbRun, StartedWithoutFilesMakesItsFoldersAndKeepsInsideTheRunFolder) {
+  run_test::RunFolder folder(false, "a/b/run");
+  fs::remove_all(folder.Path("Files"));
+  program_ = StartAndWaitForTheToolLoop(folder);
+  ASSERT_NE(program_, 0);
+  int code = QuitWithAltF4(program_);
+  program_ = 0;
+  EXPECT_EQ(code, 0);
+
+  ExpectKeptInsideTheRunFolder(folder);
+  EXPECT_EQ(folder.Lines("Files/Debug.txt").back(), "Play again, soon!!");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "tool_stage.h"
 
@@ -186,16 +187,46 @@ TEST_F(PresetTest, AFailedWriteKeepsThePreviousPresetAndSaysSo) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
   const std::string previous = ToolStage::PresetBytes(1, {{2998, 8}, {2999, 8}});
   stage.AddPreset("Hero", previous);
+  const std::string previous_icon = stage.Read("Presets/Hero.png");
   fs::create_symlink("/dev/full", stage.Path("Presets/Hero.dat.saving"));
   tool::SpriteName = u"Hero";
 
   tool::SavePreset(0);
 
   EXPECT_EQ(stage.Read("Presets/Hero.dat"), previous);
+  EXPECT_EQ(stage.Read("Presets/Hero.png"), previous_icon);
   EXPECT_FALSE(fs::is_symlink(stage.Path("Presets/Hero.dat.saving")));
   EXPECT_EQ(ToolStage::Notices(), std::vector<Text>{u"Save Failed : Hero"});
   ASSERT_EQ(tool::PresetList.Count(), 1);
   ExpectInWeekFolder();
+}
+
+// Every file of the run folder with its bytes.
+std::map<fs::path, std::string> Snapshot(const ToolStage& stage) {
+  std::map<fs::path, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(stage.root())) {
+    if (entry.is_regular_file()) {
+      files[entry.path()] = stage.Read(fs::relative(entry.path(), stage.root()).string());
+    }
+  }
+  return files;
+}
+
+TEST_F(PresetTest, ANameThatIsNotAPlainFileNameIsRefusedAndTouchesNoFile) {
+  stage.Write("Shapes.png", "shapes");
+  stage.AddPreset("Hero");
+  const auto before = Snapshot(stage);
+  const Text names[] = {u"../Shapes", u"../Files/001/logo", u"..\\Shapes",    u"..", u".", u"a/b",
+                        u"tab\there", Text(u"nul\0", 4),    u"next\u0085line"};
+  for (const Text& name : names) {
+    tool::SpriteName = name;
+    tool::SavePreset(0);
+    EXPECT_EQ(ToolStage::Notices().back(), u"Save Failed : " + name) << platform::ToUtf8(name);
+  }
+  EXPECT_EQ(Snapshot(stage), before);
+  EXPECT_EQ(tool::PresetList.Count(), 1);
+  ExpectInWeekFolder();
+  engine::NoticeList.Clear();
 }
 
 TEST_F(PresetTest, ASaveWithoutAnIconOrAPresetsFolderFails) {
