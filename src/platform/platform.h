@@ -113,9 +113,18 @@ int32_t fw_write_int(int32_t stream, int32_t value);
 // ---------------------------------------------------------------------------
 
 namespace platform {
-// Root of every object that can be held by an integer handle.
+// Root of every object that can be held by an integer handle. Records that
+// add nothing of their own keep its plain behaviour: an object is known by
+// its identity alone.
 struct Object {
   virtual ~Object() = default;
+  // The object's identity as text: its address in hexadecimal digits.
+  virtual Text ToString() const;
+  // 0 for the object itself; other objects are ordered by identity.
+  virtual int32_t Compare(const Object& other) const;
+  // Takes a message with its context and hands the message back unanswered.
+  virtual std::shared_ptr<Object> SendMessage(const std::shared_ptr<Object>& message,
+                                              const std::shared_ptr<Object>& context);
 };
 }  // namespace platform
 

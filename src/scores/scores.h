@@ -25,7 +25,7 @@ struct Scores : platform::Object {
   int32_t Quit = 0;
   // other.Timestamp - Timestamp cut to 32 bits: an ascending sort puts the
   // newest first. 1 when other is not a score record.
-  int32_t Compare(const platform::Object& other) const;
+  int32_t Compare(const platform::Object& other) const override;
 };
 
 extern platform::List<Scores> ScoreList;
