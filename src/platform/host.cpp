@@ -1,5 +1,6 @@
-// Which host the platform layer runs on.
-#include "platform.h"
+// Which host the platform layer runs on, and the reset that starts a run on
+// a fresh one.
+#include "internal.h"
 
 namespace platform {
 namespace {
@@ -17,7 +18,24 @@ Host& CurrentHost() {
 
 void InstallHost(std::unique_ptr<Host> host) { InstalledHost() = std::move(host); }
 
+void ResetPlatformState() {
+  // The audio device and the window belong to the host in use, so they are
+  // closed through it before anything else goes; without a host there is
+  // nothing to close, and no host is made just for that.
+  ResetAudio();
+  if (InstalledHost() && InstalledHost()->WindowOpen()) InstalledHost()->CloseWindow();
+  ResetWindow();
+  ResetInput();
+  ResetHandles();
+  ResetRandom();
+  ResetDrawing();
+  ResetImages();
+  ResetFonts();
+  ResetSockets();
+}
+
 ScriptedHost& UseScriptedHost() {
+  ResetPlatformState();
   auto host = std::make_unique<ScriptedHost>();
   ScriptedHost& ref = *host;
   InstallHost(std::move(host));

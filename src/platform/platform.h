@@ -438,6 +438,15 @@ Host& CurrentHost();
 void InstallHost(std::unique_ptr<Host> host);
 std::unique_ptr<Host> MakeSdlHost();
 
+// Puts the platform layer back as a new process finds it: no handles given
+// out (their objects go), the generator unseeded, the default drawing state
+// over a black 800 x 600 back buffer, no key or button held or pressed and
+// no character typed, the window closed and its title empty, images handled
+// at their corner, the built-in font current, the silent audio driver with
+// the driver list of a new process, and the default socket time-outs. The
+// installed host stays.
+void ResetPlatformState();
+
 // Thrown by the scripted host's EndProcess so that a test regains control.
 struct ProcessEnded {
   int32_t code;
@@ -513,7 +522,8 @@ class ScriptedHost : public Host {
   AudioCallback audio_;
 };
 
-// Installs a fresh scripted host and resets the platform's state; returns it.
+// Resets the platform's state and installs a fresh scripted host in place of
+// the one in use; returns it.
 ScriptedHost& UseScriptedHost();
 
 }  // namespace platform

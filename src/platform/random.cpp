@@ -2,7 +2,7 @@
 // of the preset format: a stored seed must rebuild the same sprite.
 #include <cstdint>
 
-#include "platform.h"
+#include "internal.h"
 
 namespace {
 
@@ -43,4 +43,5 @@ int32_t fw_rand_int(int32_t a, int32_t b) {
 
 namespace platform {
 int32_t RandomState() { return state; }
+void ResetRandom() { state = kUnseededState; }
 }  // namespace platform

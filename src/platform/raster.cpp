@@ -675,4 +675,10 @@ void CopyFromBackBuffer(Pixmap& pixmap, int32_t x, int32_t y) {
   ++pixmap.generation;
 }
 
+void ResetDrawing() {
+  state = DrawingState{};
+  ResizeBackBuffer(800, 600);
+  dirty = DirtyTracker{};
+}
+
 }  // namespace platform

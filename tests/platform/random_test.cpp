@@ -3,6 +3,7 @@
 #include <random>
 
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 
 // std::minstd_rand is the same minimal-standard sequence, computed without
 // Schrage's decomposition, so it serves as an independent reference.
@@ -14,13 +15,15 @@ double ReferenceDraw(std::minstd_rand& reference) {
 }
 }  // namespace
 
-TEST(Random, TenThousandthStepFromStateOne) {
+class Random : public platform_stage::PlatformCase {};
+
+TEST_F(Random, TenThousandthStepFromStateOne) {
   fw_seed_rnd(1);
   for (int call = 0; call < 5000; ++call) fw_rand_int(0, 1);
   EXPECT_EQ(platform::RandomState(), 399268537);
 }
 
-TEST(Random, StartsAt4660AndSeedingRules) {
+TEST_F(Random, StartsAt4660AndSeedingRules) {
   EXPECT_EQ(platform::RandomState(), 4660);
   for (int32_t seed : {0, -1, 2147483647}) {
     fw_seed_rnd(12);
@@ -33,7 +36,7 @@ TEST(Random, StartsAt4660AndSeedingRules) {
   EXPECT_EQ(platform::RandomState(), 4660);
 }
 
-TEST(Random, DrawsMatchTheReferenceSequence) {
+TEST_F(Random, DrawsMatchTheReferenceSequence) {
   for (int32_t seed : {1, 4660, 123456789, 2147483646}) {
     fw_seed_rnd(seed);
     std::minstd_rand reference(static_cast<uint32_t>(seed));
@@ -46,7 +49,7 @@ TEST(Random, DrawsMatchTheReferenceSequence) {
   }
 }
 
-TEST(Random, EitherOrderAndEmptyRangesStillTakeTwoSteps) {
+TEST_F(Random, EitherOrderAndEmptyRangesStillTakeTwoSteps) {
   fw_seed_rnd(99);
   int32_t forward = fw_rand_int(1, 5);
   fw_seed_rnd(99);
@@ -58,7 +61,7 @@ TEST(Random, EitherOrderAndEmptyRangesStillTakeTwoSteps) {
   EXPECT_EQ(platform::RandomState(), int32_t(reference()));
 }
 
-TEST(Random, WholeIntegerRangeStaysInRange) {
+TEST_F(Random, WholeIntegerRangeStaysInRange) {
   fw_seed_rnd(7);
   bool negative = false, positive = false;
   for (int call = 0; call < 1000; ++call) {
