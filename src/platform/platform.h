@@ -12,6 +12,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -452,6 +453,12 @@ struct ProcessEnded {
   int32_t code;
 };
 
+// Thrown by the scripted host when a run goes on waiting once its scripted
+// input has run out, so that the test fails instead of spinning for ever.
+struct ScriptRanOut : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 // A host for tests: virtual clock advanced by Delay, input queued per frame,
 // presented frames and audio kept for inspection.
 class ScriptedHost : public Host {
@@ -482,6 +489,16 @@ class ScriptedHost : public Host {
   // Each clock reading advances the clock by this much, so that loops which
   // poll the clock without sleeping still see time pass.
   uint32_t clock_step_per_read = 0;
+
+  // A run that goes on once nothing is left to deliver waits for input the
+  // script never gives. After this many frames shown with nothing queued and
+  // nothing delivered, or this many input polls without a frame and without
+  // an event, the host throws ScriptRanOut. A test that means to run idle
+  // longer raises the limit; 0 lets it run idle for ever.
+  int32_t idle_frame_limit = kDefaultIdleFrameLimit;
+  int32_t idle_poll_limit = kDefaultIdlePollLimit;
+  static constexpr int32_t kDefaultIdleFrameLimit = 5000;
+  static constexpr int32_t kDefaultIdlePollLimit = 1000000;
 
   uint32_t Millisecs() override {
     uint32_t now = clock_;
@@ -514,8 +531,13 @@ class ScriptedHost : public Host {
   int32_t windows_opened = 0;
 
  private:
+  void CountIdleFrame();
+  void CountIdlePoll(bool delivered);
+
   uint32_t clock_ = 1000;
   int32_t presented_ = 0;
+  int32_t idle_frames_ = 0;
+  int32_t idle_polls_ = 0;
   bool window_open_ = false;
   std::vector<uint32_t> last_frame_;
   std::vector<std::pair<int32_t, InputEvent>> queued_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/internal.h"
 #include "platform/platform.h"
@@ -228,6 +229,38 @@ TEST(ScriptedHost, AFreshOneFindsThePlatformAsANewProcessDoes) {
   EXPECT_FALSE(fresh.WindowOpen());
   ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
   EXPECT_EQ(fresh.caption, "");
+}
+
+// A loop waiting for a key that never comes, frame after frame.
+void ShowFramesUntilSpaceIsHit() {
+  while (fw_key_hit(32) == 0) fw_flip(0);
+}
+
+TEST(ScriptedHost, ARunWaitingFramesAfterItsInputRanOutFailsInsteadOfSpinning) {
+  auto& host = platform::UseScriptedHost();
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+  host.idle_frame_limit = 50;
+  host.QueueAtFrame(200, {InputEvent::kKeyDown, 32});  // input still to come keeps it going
+  ShowFramesUntilSpaceIsHit();
+  EXPECT_EQ(host.Presents(), 200);
+  try {
+    ShowFramesUntilSpaceIsHit();
+    ADD_FAILURE() << "the wait never ended";
+  } catch (const platform::ScriptRanOut& ran_out) {
+    EXPECT_EQ(host.Presents(), 251);
+    EXPECT_NE(std::string(ran_out.what()).find("ran out"), std::string::npos);
+  }
+  host.idle_frame_limit = 0;  // idle frames allowed
+  for (int32_t frame = 0; frame < 100; ++frame) fw_flip(0);
+}
+
+TEST(ScriptedHost, ARunPollingWithoutFramesAfterItsInputRanOutFailsInsteadOfSpinning) {
+  auto& host = platform::UseScriptedHost();
+  host.idle_poll_limit = 1000;
+  host.Queue({InputEvent::kKeyDown, 32});
+  host.Queue({InputEvent::kKeyUp, 32});
+  EXPECT_EQ(fw_key_hit(32), 1);
+  EXPECT_THROW(while (fw_key_down(32) == 0){}, platform::ScriptRanOut);
 }
 
 }  // namespace

@@ -121,6 +121,13 @@ TEST_F(AppRun, SetupIniEdgeCasesReachTheSettingsAndTheNextFile) {
             1);
 }
 
+TEST_F(AppRun, ARunWhoseInputRanOutFailsInsteadOfSpinningInTheToolsLoop) {
+  host_.on_present = [](platform::ScriptedHost& h, int32_t) {
+    if (engine::MouseMode == 1) h.idle_frame_limit = 100;
+  };
+  EXPECT_THROW(run_test::RunAppMain(), platform::ScriptRanOut);
+}
+
 TEST_F(AppRun, ACloseRequestWithTheButtonHeldWaitsForTheReleaseThenANewPress) {
   InputEvent close{InputEvent::kQuit};
   run_test::QuitWith(host_, {close, Key(InputEvent::kMouseDown, 1)},
