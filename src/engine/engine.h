@@ -137,6 +137,10 @@ void LoadCommonObjects();
 // ---------------------------------------------------------------------------
 
 int32_t EndFrame(int32_t frame_rate, int32_t unused, int32_t show_pointer);
+// Whether the hub shows the current frame: always, but in slow-system mode
+// only every other one. The frame-gated keys, the flip and the glow draws
+// happen on shown frames only.
+bool FrameShown();
 int32_t AddNotice(const Text& text, int32_t colour);
 int32_t SpawnScorePopup(int32_t n, int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
 int32_t UpdateScorePopups();
