@@ -23,6 +23,8 @@ struct data : platform::Object {
 
 extern int32_t ToolSettings[3200];
 extern platform::List<data> PresetList;
+// The record the preset scan and the preset column are visiting.
+extern std::shared_ptr<data> PresetCursor;
 
 int32_t LoadPresetList();
 // Saves the current sprite under SpriteName; `shown_frame` is the frame of
