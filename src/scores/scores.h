@@ -39,6 +39,11 @@ extern const Text ScoreFieldSeparator;
 int32_t LoadScoreFile();
 int32_t SaveScoreFile();
 
+// Puts every global of the scores back to its value at the start of a run:
+// empty score lists and slots, no online name or password, no default
+// scramble key yet, the panels unscrolled, the default server host.
+void ResetScoresState();
+
 // ---------------------------------------------------------------------------
 // Text scrambler
 // ---------------------------------------------------------------------------
@@ -83,7 +88,9 @@ class Thttp : public platform::Object {
   static Text UrlDecode(const Text& text);
 };
 
-// The score server's host name (tests point it at a local server).
+// The score server's host name (tests point it at a local server); it
+// starts as a name that never resolves, since no real server exists.
+extern const Text DefaultScoreServerHost;
 extern Text ScoreServerHost;
 
 Text UploadOnlineScore(const Text& input);

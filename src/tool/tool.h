@@ -41,6 +41,11 @@ int32_t ChangeToWeekFolder();
 // in listing order.
 std::vector<Text> ListPngBaseNames();
 
+// Puts every global of the tool back to its value at the start of a run:
+// settings, palette table and names all zero or empty, no presets, no
+// images, and the frame loop's state before its first pass.
+void ResetToolState();
+
 // ---------------------------------------------------------------------------
 // Set-up (set_up.cpp)
 // ---------------------------------------------------------------------------
