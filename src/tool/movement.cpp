@@ -20,8 +20,10 @@ int32_t LayerSetting(int32_t base, int32_t offset) {
   return index >= 0 && index < 3200 ? ToolSettings[index] : 0;
 }
 
-// The wave term in degrees. Only the value 1 switches a wave on; wave X
-// steps by the width's division, like the original tool.
+// The wave term in degrees. Only the value 1 switches a wave on. Wave X on
+// its own steps the rows by the width's division, not the height's: a
+// stored preset rebuilds its sprite through this very sum, so the rows of a
+// sprite that is not square must keep stepping that way.
 int32_t WaveDegrees(int32_t wave_y, int32_t wave_x, int32_t px, int32_t py) {
   const int32_t column_step = wrap_div(360, SpriteWidth);
   const int32_t row_step = wrap_div(360, SpriteHeight);
