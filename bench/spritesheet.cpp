@@ -21,7 +21,9 @@ namespace fs = std::filesystem;
 class ToolRun {
  public:
   ToolRun() {
-    platform::UseScriptedHost();
+    // The builders show a frame every few cells and never wait for input.
+    platform::UseScriptedHost().idle_frame_limit = 0;
+    engine::ResetRunState();
     std::string pattern = (fs::temp_directory_path() / "quill-bench-XXXXXX").string();
     root_ = mkdtemp(pattern.data());
     const fs::path make_data = fs::read_symlink("/proc/self/exe").parent_path() / "make-data";
@@ -31,7 +33,7 @@ class ToolRun {
     fs::create_directories(root_ / "Spritesheets");
     fs::create_directories(root_ / "Files" / "001");
     fs::current_path(root_ / "Files" / "001");
-    SetEngineGlobals();
+    engine::MouseMode = 1;  // as start-up sets it once the display is up
     fw_set_auto_mid_handle(1);
     fw_open_graphics(800, 600, 0, 60, 0);
     fw_set_virtual_resolution(800, 600);
@@ -59,19 +61,6 @@ class ToolRun {
   }
 
  private:
-  static void SetEngineGlobals() {
-    using namespace engine;
-    EngineSettings[5] = 800;
-    EngineSettings[6] = 600;
-    EngineSettings[11] = EngineSettings[12] = EngineSettings[13] = 50;
-    DrawLimits[1] = DrawLimits[2] = 50000;
-    ChosenModeWidth = VirtualWidth = 800;
-    ChosenModeHeight = VirtualHeight = 600;
-    MouseMode = 1;
-    FrameRateTarget = 60;
-    LastFrameTime = NowMillis();
-  }
-
   fs::path root_;
   bool ready_ = false;
 };

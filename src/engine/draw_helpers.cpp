@@ -38,11 +38,6 @@ void DrawFromCorner(int32_t image, int32_t sized_as, int32_t x, int32_t y, int32
   fw_draw_image(image, centre_x, centre_y, frame);
 }
 
-// In slow-system mode only the frames the hub shows get their glow draws.
-bool FrameSkipAllowsDraw() {
-  return EngineSettings[kSlowSystemSetting] == 0 || FrameSkipPhase == 0;
-}
-
 bool StrictlyInside(int32_t px, int32_t py, int32_t x, int32_t y, int32_t w, int32_t h) {
   return x < px && px < wrap_add(x, w) && y < py && py < wrap_add(y, h);
 }
@@ -158,7 +153,8 @@ int32_t DrawSpriteCounted(int32_t image, int32_t x, int32_t y, int32_t frame, in
 // The sprite, then a copy enlarged about the same centre and added on top.
 int32_t DrawGlowSprite(int32_t image, int32_t x, int32_t y, int32_t frame, int32_t glow_image,
                        float glow_scale, float glow_alpha) {
-  if (!FrameSkipAllowsDraw()) return 0;
+  // In slow-system mode only the frames the hub shows get their glow draws.
+  if (!FrameShown()) return 0;
   float sx = 1.0f, sy = 1.0f;
   fw_get_scale(sx, sy);
   const float alpha = fw_get_alpha();

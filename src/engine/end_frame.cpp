@@ -24,8 +24,6 @@ constexpr int32_t kNoticeFrames = 180;
 constexpr int32_t kNoticeHighlightFrames = 60;
 constexpr int32_t kPopupFrames = 120;
 
-bool SlowSystem() { return EngineSettings[7] != 0; }
-
 void ToggleOptionsOnTab() {
   if (fw_key_hit(vk::kTab) == 0) return;
   OptionsOpen = 1 - OptionsOpen;
@@ -34,7 +32,7 @@ void ToggleOptionsOnTab() {
 
 int32_t HandleFrameGatedKeys() {
   int32_t result = 0;
-  if (FrameSkipPhase != 0 && SlowSystem()) return result;
+  if (!FrameShown()) return result;
   if (fw_key_hit(vk::kF11) != 0) TakeScreenshot();
   if (fw_key_down(vk::kEscape) != 0 && PauseState == 1) {
     PauseState = 2;
@@ -117,7 +115,7 @@ void DrawNotices() {
 }
 
 void Flip() {
-  if (!SlowSystem() || FrameSkipPhase == 0) fw_flip(0);
+  if (FrameShown()) fw_flip(0);
 }
 
 // A frame time below 1 ms can only come from a clock that was set back; it
@@ -132,6 +130,8 @@ void MeasureFrameRate() {
 bool QuitRequested() { return AltF4Held() || fw_app_terminate_requested() != 0; }
 
 }  // namespace
+
+bool FrameShown() { return EngineSettings[7] == 0 || FrameSkipPhase == 0; }
 
 int32_t EndFrame(int32_t, int32_t, int32_t show_pointer) {
   UpdateScorePopups();

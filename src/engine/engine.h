@@ -110,6 +110,14 @@ extern int32_t TrackChannel;
 // ---------------------------------------------------------------------------
 
 [[noreturn]] void AppMain();
+// Puts every engine global back to its value at the start of a run: empty
+// tables and lists, the default settings and key bindings, the window
+// title, the full draw budget, the backdrop's start colour and a frame stamp
+// taken now.
+void ResetEngineState();
+// The same for every subsystem: the engine's, the tool's, the sequencer's
+// and the scores' globals. Start-up begins with it.
+void ResetRunState();
 void LogLine(const Text& text);
 void LogLines(std::initializer_list<Text> lines);
 void WriteSetupIni();
@@ -157,6 +165,10 @@ void LoadCommonObjects();
 // ---------------------------------------------------------------------------
 
 int32_t EndFrame(int32_t frame_rate, int32_t unused, int32_t show_pointer);
+// Whether the hub shows the current frame: always, but in slow-system mode
+// only every other one. The frame-gated keys, the flip and the glow draws
+// happen on shown frames only.
+bool FrameShown();
 int32_t AddNotice(const Text& text, int32_t colour);
 int32_t SpawnScorePopup(int32_t n, int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
 int32_t UpdateScorePopups();

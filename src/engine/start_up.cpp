@@ -43,19 +43,6 @@ void ScanJoysticks() {
   }
 }
 
-void SetDefaultBindingsAndSettings() {
-  constexpr int32_t kDefaultBindings[][2] = {{0, 38},  {3, 37},  {5, 39},  {8, 40},
-                                             {10, 90}, {11, 88}, {12, 67}, {13, 86}};
-  for (const auto& binding : kDefaultBindings) KeyMap[binding[0]] = binding[1];
-  EngineSettings[5] = 800;
-  EngineSettings[6] = 600;
-  EngineSettings[1] = 0;
-  EngineSettings[7] = 0;
-  EngineSettings[11] = 50;
-  EngineSettings[12] = 50;
-  EngineSettings[13] = 50;
-}
-
 // Files/ and the week folder are the program's own, so a missing one is
 // made; every later path is relative to them, and a run outside them would
 // read and write wherever it happened to be.
@@ -105,18 +92,13 @@ void EndWithError(const Text& message) {
 
 void AppMain() {
   // The record types need no registration: C++ knows them at compile time.
-  WindowTitle = u"#" + rt_string_from_int(WeekNumber) + u" : " + TitleName + u" " + TitleSubName;
+  // Every table of the run starts at its start value: the window title, the
+  // default settings and key bindings, the draw budget, the frame stamp.
+  ResetRunState();
   fw_set_app_title(WindowTitle);
-  // The tool's and the sequencer's tables are static arrays, zero from the
-  // start, so creating them here means only setting what is not zero.
-  constexpr float kBackdropStart[3] = {1.0f, 0.0f, 0.2f};
-  for (int32_t i = 0; i < 3; ++i) BackdropColour[i] = BackdropTarget[i] = kBackdropStart[i];
   fw_hide_mouse();
-  LastFrameTime = NowMillis();
-  DrawLimits[1] = DrawLimits[2] = 50000;
   ScanJoysticks();
   rt_gc_set_mode(0);
-  SetDefaultBindingsAndSettings();
   scores::BuildDefaultScrambleKey();
   OpenLog();
   WriteBanner();

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "audio.h"
+#include "internal.h"
 
 namespace platform::audio {
 namespace {
@@ -72,6 +73,7 @@ struct DriverEntry {
 struct Registry {
   std::vector<DriverEntry> entries;  // oldest registered first
   std::unique_ptr<Driver> current = MakeNullDriver();
+  bool openal_devices_registered = false;
 };
 
 Registry MakeRegistry() {
@@ -86,11 +88,17 @@ Registry MakeRegistry() {
   return registry;
 }
 
-// Never destroyed: at exit the host may already be gone, and a driver must
-// not close its device through it then.
+// Made when first needed and never destroyed at exit: the host may already
+// be gone then, and a driver must not close its device through it.
+std::unique_ptr<Registry>& RegistrySlot() {
+  static auto& slot = *new std::unique_ptr<Registry>();
+  return slot;
+}
+
 Registry& TheRegistry() {
-  static Registry& registry = *new Registry(MakeRegistry());
-  return registry;
+  std::unique_ptr<Registry>& slot = RegistrySlot();
+  if (!slot) slot = std::make_unique<Registry>(MakeRegistry());
+  return *slot;
 }
 
 Text FoldCase(Text text) {
@@ -147,6 +155,13 @@ void ShutDownAudio() {
   registry.current->Shutdown();
   registry.current = MakeNullDriver();
 }
+
+// The next use makes the registry anew, as in a new process.
+void ResetAudio() {
+  if (!RegistrySlot()) return;
+  ShutDownAudio();
+  RegistrySlot().reset();
+}
 }  // namespace platform
 
 int32_t fw_set_audio_driver(const Text& name) {
@@ -160,13 +175,16 @@ int32_t fw_set_audio_driver(const Text& name) {
   return 1;
 }
 
+// The device is probed once; its drivers join the list the first time
+// they are asked for.
 int32_t fw_enable_openal_audio() {
-  static const int32_t usable = [] {
-    if (!OpenAlDeviceOpens()) return 0;
+  static const bool usable = OpenAlDeviceOpens();
+  Registry& registry = TheRegistry();
+  if (usable && !registry.openal_devices_registered) {
     RegisterOpenAlDevices();
-    return 1;
-  }();
-  return usable;
+    registry.openal_devices_registered = true;
+  }
+  return usable ? 1 : 0;
 }
 
 int32_t fw_load_sound(const Text& path, int32_t) {

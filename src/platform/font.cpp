@@ -94,6 +94,8 @@ std::shared_ptr<Font> current_font;
 Font& CurrentFont() { return current_font ? *current_font : *DefaultFont(); }
 
 }  // namespace
+
+void ResetFonts() { current_font = nullptr; }
 }  // namespace platform
 
 int32_t fw_load_image_font(const Text& path, int32_t pixel_size, int32_t style) {

@@ -149,11 +149,9 @@ void ForgetShownFrame() {
 }
 
 void DropFrameLog() {
-  FrameLog& log = Log();
   calls_logged = false;
   calls_held = false;
-  log.calls.clear();
-  ForgetShownFrame();
+  Log() = FrameLog{};
 }
 
 }  // namespace platform

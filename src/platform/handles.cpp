@@ -1,9 +1,12 @@
-// Integer handles for objects: 1, 2, 3 ... in order of first request. The
-// table holds a reference, so an object lives as long as its handle.
+// The root object and integer handles for objects: 1, 2, 3 ... in order of
+// first request. The table holds a reference, so an object lives as long as
+// its handle.
+#include <functional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
-#include "platform.h"
+#include "internal.h"
 
 namespace {
 
@@ -18,6 +21,35 @@ HandleTable& Table() {
 }
 
 }  // namespace
+
+namespace platform {
+
+Text Object::ToString() const {
+  static const char16_t kDigits[] = u"0123456789ABCDEF";
+  uintptr_t address = reinterpret_cast<uintptr_t>(this);
+  Text digits(sizeof address * 2, u'0');
+  for (auto it = digits.rbegin(); it != digits.rend(); ++it, address >>= 4) {
+    *it = kDigits[address & 0xF];
+  }
+  return digits;
+}
+
+int32_t Object::Compare(const Object& other) const {
+  std::less<const Object*> before;
+  if (before(this, &other)) return -1;
+  return before(&other, this) ? 1 : 0;
+}
+
+std::shared_ptr<Object> Object::SendMessage(const std::shared_ptr<Object>& message,
+                                            const std::shared_ptr<Object>&) {
+  return message;
+}
+
+// The objects go only once the table is empty, so that whatever their
+// destructors do with handles finds none.
+void ResetHandles() { HandleTable forgotten = std::exchange(Table(), HandleTable{}); }
+
+}  // namespace platform
 
 int32_t rt_handle_from_object(const std::shared_ptr<platform::Object>& object) {
   if (!object) return 0;

@@ -1,5 +1,7 @@
-// Which host the platform layer runs on.
+// Which host the platform layer runs on, and the reset that starts a run on
+// a fresh one.
 #include "frame_log.h"
+#include "internal.h"
 
 namespace platform {
 namespace {
@@ -21,7 +23,24 @@ void InstallHost(std::unique_ptr<Host> host) {
   ForgetShownFrame();
 }
 
+void ResetPlatformState() {
+  // The audio device and the window belong to the host in use, so they are
+  // closed through it before anything else goes; without a host there is
+  // nothing to close, and no host is made just for that.
+  ResetAudio();
+  if (InstalledHost() && InstalledHost()->WindowOpen()) InstalledHost()->CloseWindow();
+  ResetWindow();
+  ResetInput();
+  ResetHandles();
+  ResetRandom();
+  ResetDrawing();
+  ResetImages();
+  ResetFonts();
+  ResetSockets();
+}
+
 ScriptedHost& UseScriptedHost() {
+  ResetPlatformState();
   auto host = std::make_unique<ScriptedHost>();
   ScriptedHost& ref = *host;
   InstallHost(std::move(host));

@@ -67,6 +67,8 @@ using platform::PixmapRef;
 
 void fw_set_auto_mid_handle(int32_t enable) { platform::auto_mid_handle = enable != 0; }
 
+void platform::ResetImages() { auto_mid_handle = false; }
+
 int32_t fw_load_image(const Text& path, int32_t flags) {
   return fw_load_image(fw_load_pixmap(path), flags);
 }

@@ -117,6 +117,8 @@ void PumpInput() {
   for (const InputEvent& event : events) Apply(state, event);
 }
 
+void ResetInput() { State() = InputState{}; }
+
 }  // namespace platform
 
 using platform::PumpInput;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -134,9 +135,18 @@ int32_t fw_write_int(int32_t stream, int32_t value);
 // ---------------------------------------------------------------------------
 
 namespace platform {
-// Root of every object that can be held by an integer handle.
+// Root of every object that can be held by an integer handle. Records that
+// add nothing of their own keep its plain behaviour: an object is known by
+// its identity alone.
 struct Object {
   virtual ~Object() = default;
+  // The object's identity as text: its address in hexadecimal digits.
+  virtual Text ToString() const;
+  // 0 for the object itself; other objects are ordered by identity.
+  virtual int32_t Compare(const Object& other) const;
+  // Takes a message with its context and hands the message back unanswered.
+  virtual std::shared_ptr<Object> SendMessage(const std::shared_ptr<Object>& message,
+                                              const std::shared_ptr<Object>& context);
 };
 }  // namespace platform
 
@@ -510,9 +520,24 @@ Host& CurrentHost();
 void InstallHost(std::unique_ptr<Host> host);
 std::unique_ptr<Host> MakeSdlHost();
 
+// Puts the platform layer back as a new process finds it: no handles given
+// out (their objects go), the generator unseeded, the default drawing state
+// over a black 800 x 600 back buffer, no key or button held or pressed and
+// no character typed, the window closed and its title empty, images handled
+// at their corner, the built-in font current, the silent audio driver with
+// the driver list of a new process, and the default socket time-outs. The
+// installed host stays.
+void ResetPlatformState();
+
 // Thrown by the scripted host's EndProcess so that a test regains control.
 struct ProcessEnded {
   int32_t code;
+};
+
+// Thrown by the scripted host when a run goes on waiting once its scripted
+// input has run out, so that the test fails instead of spinning for ever.
+struct ScriptRanOut : std::runtime_error {
+  using std::runtime_error::runtime_error;
 };
 
 // A host for tests: virtual clock advanced by Delay, input queued per frame,
@@ -548,6 +573,16 @@ class ScriptedHost : public Host {
   // poll the clock without sleeping still see time pass.
   uint32_t clock_step_per_read = 0;
 
+  // A run that goes on once nothing is left to deliver waits for input the
+  // script never gives. After this many frames shown with nothing queued and
+  // nothing delivered, or this many input polls without a frame and without
+  // an event, the host throws ScriptRanOut. A test that means to run idle
+  // longer raises the limit; 0 lets it run idle for ever.
+  int32_t idle_frame_limit = kDefaultIdleFrameLimit;
+  int32_t idle_poll_limit = kDefaultIdlePollLimit;
+  static constexpr int32_t kDefaultIdleFrameLimit = 5000;
+  static constexpr int32_t kDefaultIdlePollLimit = 1000000;
+
   uint32_t Millisecs() override {
     uint32_t now = clock_;
     clock_ += clock_step_per_read;
@@ -579,15 +614,21 @@ class ScriptedHost : public Host {
   int32_t windows_opened = 0;
 
  private:
+  void CountIdleFrame();
+  void CountIdlePoll(bool delivered);
+
   uint32_t clock_ = 1000;
   int32_t presented_ = 0;
+  int32_t idle_frames_ = 0;
+  int32_t idle_polls_ = 0;
   bool window_open_ = false;
   std::vector<uint32_t> last_frame_;
   std::vector<std::pair<int32_t, InputEvent>> queued_;
   AudioCallback audio_;
 };
 
-// Installs a fresh scripted host and resets the platform's state; returns it.
+// Resets the platform's state and installs a fresh scripted host in place of
+// the one in use; returns it.
 ScriptedHost& UseScriptedHost();
 
 }  // namespace platform

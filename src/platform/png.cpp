@@ -7,6 +7,7 @@
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -24,6 +25,11 @@ namespace {
 // on a corrupt header.
 constexpr uint32_t kMaxSide = 16384;
 constexpr uint64_t kMaxPixels = uint64_t(1) << 25;
+// libpng allocates what a chunk's length claims before it reads the chunk,
+// and only warns about a length past its own limit; a damaged length must
+// fail the load instead of asking for gigabytes. The pixels themselves are
+// ours, so libpng never needs more than a few rows and a chunk's worth.
+constexpr png_alloc_size_t kMaxLibpngAllocation = png_alloc_size_t(16) << 20;
 
 struct MemoryReader {
   const uint8_t* data;
@@ -39,6 +45,12 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 }
 
 void IgnoreWarning(png_structp, png_const_charp) {}
+
+png_voidp BoundedAllocation(png_structp, png_alloc_size_t size) {
+  return size <= kMaxLibpngAllocation ? std::malloc(size) : nullptr;
+}
+
+void FreeAllocation(png_structp, png_voidp memory) { std::free(memory); }
 
 // Bad files are an expected outcome here, not something to print.
 [[noreturn]] void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -109,7 +121,8 @@ bool InBounds(const PixmapRef& pixmap, int32_t x, int32_t y) {
 PixmapRef DecodePng(const uint8_t* data, size_t size) {
   if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;
   png_structp png =
-      png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
+      png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning, nullptr,
+                               BoundedAllocation, FreeAllocation);
   if (!png) return nullptr;
   png_infop info = png_create_info_struct(png);
   MemoryReader reader{data, size, 0};

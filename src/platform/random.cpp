@@ -3,7 +3,7 @@
 // step and the draw are inline in platform.h.
 #include <cstdint>
 
-#include "platform.h"
+#include "internal.h"
 
 namespace platform {
 
@@ -14,6 +14,8 @@ constexpr int32_t kUnseededState = 4660;
 int32_t random_state = kUnseededState;
 
 int32_t RandomState() { return random_state; }
+
+void ResetRandom() { random_state = kUnseededState; }
 
 }  // namespace platform
 

@@ -830,3 +830,13 @@ void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel) {
   platform::SubmitDrawCall(
       platform::CallInState(platform::DrawCall::kLine, {x, y, x2, y2}, last_pixel));
 }
+
+namespace platform {
+
+void ResetDrawing() {
+  state = DrawingState{};
+  ResizeBackBuffer(800, 600);
+  dirty = DirtyTracker{};
+}
+
+}  // namespace platform

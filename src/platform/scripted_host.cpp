@@ -1,5 +1,6 @@
 // The host for tests: nothing here touches the OS.
 #include <algorithm>
+#include <string>
 
 #include "platform.h"
 
@@ -36,6 +37,30 @@ void ScriptedHost::Present(const uint32_t* pixels, int32_t width, int32_t height
   last_frame_.assign(pixels, pixels + size_t(width) * size_t(height));
   ++presented_;
   if (on_present) on_present(*this, presented_);
+  CountIdleFrame();
+}
+
+// Events queued for later frames keep a run going: the script still has
+// something to say.
+void ScriptedHost::CountIdleFrame() {
+  idle_polls_ = 0;
+  idle_frames_ = queued_.empty() ? idle_frames_ + 1 : 0;
+  if (idle_frame_limit > 0 && idle_frames_ > idle_frame_limit) {
+    throw ScriptRanOut("the scripted input ran out: " + std::to_string(idle_frame_limit) +
+                       " frames were shown after the last event and the run still goes on");
+  }
+}
+
+void ScriptedHost::CountIdlePoll(bool delivered) {
+  if (delivered) {
+    idle_frames_ = idle_polls_ = 0;
+    return;
+  }
+  if (idle_poll_limit > 0 && ++idle_polls_ > idle_poll_limit) {
+    throw ScriptRanOut("the scripted input ran out: the input was polled " +
+                       std::to_string(idle_poll_limit) +
+                       " times without a frame or an event, and the run still waits");
+  }
 }
 
 void ScriptedHost::WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, float& vx,
@@ -47,9 +72,11 @@ void ScriptedHost::WindowToVirtual(float wx, float wy, int32_t vw, int32_t vh, f
 
 void ScriptedHost::PumpEvents(std::vector<InputEvent>& out) {
   auto due = [this](const std::pair<int32_t, InputEvent>& q) { return q.first <= presented_; };
+  const size_t before = out.size();
   for (const auto& q : queued_)
     if (due(q)) out.push_back(q.second);
   queued_.erase(std::remove_if(queued_.begin(), queued_.end(), due), queued_.end());
+  CountIdlePoll(out.size() > before);
 }
 
 JoystickState ScriptedHost::Joystick(int32_t port) {

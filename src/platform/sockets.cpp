@@ -20,8 +20,10 @@ namespace platform {
 
 namespace {
 
-int32_t connect_timeout_ms = 10000;
-int32_t transfer_timeout_ms = 20000;
+constexpr int32_t kDefaultConnectTimeoutMs = 10000;
+constexpr int32_t kDefaultTransferTimeoutMs = 20000;
+int32_t connect_timeout_ms = kDefaultConnectTimeoutMs;
+int32_t transfer_timeout_ms = kDefaultTransferTimeoutMs;
 
 struct TcpSocket : Object {
   explicit TcpSocket(int descriptor) : fd(descriptor) {}
@@ -101,6 +103,8 @@ void SetSocketTimeouts(int32_t connect_ms, int32_t transfer_ms) {
   connect_timeout_ms = connect_ms;
   transfer_timeout_ms = transfer_ms;
 }
+
+void ResetSockets() { SetSocketTimeouts(kDefaultConnectTimeoutMs, kDefaultTransferTimeoutMs); }
 
 }  // namespace platform
 

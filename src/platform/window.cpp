@@ -81,6 +81,8 @@ void VirtualResolution(int32_t& width, int32_t& height) {
 
 void RequestTerminate() { State().terminate_requested = true; }
 
+void ResetWindow() { State() = WindowState{}; }
+
 }  // namespace platform
 
 using platform::CurrentHost;

@@ -5,8 +5,9 @@
 
 namespace scores {
 
-// No real server exists; the reserved top-level domain never resolves.
-Text ScoreServerHost = u"scores.quill-retro.invalid";
+// The reserved top-level domain never resolves.
+const Text DefaultScoreServerHost = u"scores.quill-retro.invalid";
+Text ScoreServerHost = DefaultScoreServerHost;
 
 namespace {
 

@@ -25,7 +25,7 @@ struct Scores : platform::Object {
   int32_t Quit = 0;
   // other.Timestamp - Timestamp cut to 32 bits: an ascending sort puts the
   // newest first. 1 when other is not a score record.
-  int32_t Compare(const platform::Object& other) const;
+  int32_t Compare(const platform::Object& other) const override;
 };
 
 extern platform::List<Scores> ScoreList;
@@ -38,6 +38,11 @@ extern const Text ScoreFieldSeparator;
 
 int32_t LoadScoreFile();
 int32_t SaveScoreFile();
+
+// Puts every global of the scores back to its value at the start of a run:
+// empty score lists and slots, no online name or password, no default
+// scramble key yet, the panels unscrolled, the default server host.
+void ResetScoresState();
 
 // ---------------------------------------------------------------------------
 // Text scrambler
@@ -83,7 +88,9 @@ class Thttp : public platform::Object {
   static Text UrlDecode(const Text& text);
 };
 
-// The score server's host name (tests point it at a local server).
+// The score server's host name (tests point it at a local server); it
+// starts as a name that never resolves, since no real server exists.
+extern const Text DefaultScoreServerHost;
 extern Text ScoreServerHost;
 
 Text UploadOnlineScore(const Text& input);

@@ -35,6 +35,9 @@ extern int32_t MusicChannelLeadIn[20];
 extern Text ChannelPatterns[5];
 extern float MusicStepValues[1300];
 
+// Puts every global of the sequencer back to its value at the start of a
+// run: no stems, no song, every table zero or empty.
+void ResetSequencerState();
 void LoadMusicSamples();
 void StartSong(const Text& name, int32_t seed, int32_t tempo);
 void StopSong();

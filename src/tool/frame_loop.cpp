@@ -114,6 +114,7 @@ void DrawPresetColumn(int32_t& scroll) {
   int32_t top = wrap_add(scroll, 22);
   ScrollPresetColumn(scroll);
   PresetList.ForEach([&](const std::shared_ptr<data>& preset) {
+    PresetCursor = preset;
     DrawPresetRow(preset, top);
     top = wrap_add(top, kPresetPitch);
   });

@@ -8,6 +8,8 @@
 
 namespace tool {
 
+int32_t PreviousHoverWidth = 0, PreviousHoverHeight = 0;
+
 namespace {
 
 using engine::DrawTextAligned;
@@ -90,9 +92,6 @@ void RandomizeLayer(int32_t base) {
   layer[51] = Quarter();
   layer[52] = fw_rand_int(0, 100);
 }
-
-// The size under the mouse in the previous pass of the size menu.
-int32_t PreviousHoverWidth = 0, PreviousHoverHeight = 0;
 
 constexpr int32_t kSizeCell = 8;
 

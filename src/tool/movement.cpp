@@ -27,8 +27,9 @@ AxisMovement::AxisMovement(bool vertical, int32_t frame, int32_t base) {
   const int32_t frames = ToolSettings[20] == 0 ? 1 : ToolSettings[20];
   const float step = (whole_turn ? 360.0f : 180.0f) / float(frames);
   phase_ = float(wrap_add(frame, wrap_mul(2, base))) * step;
-  // Wave X steps by the width's division too, so rows of a sprite wider
-  // than it is tall step by the smaller angle.
+  // Wave X on its own steps the rows by the width's division, not the
+  // height's: a stored preset rebuilds its sprite through this very sum, so
+  // the rows of a sprite that is not square must keep stepping that way.
   column_step_ = wrap_div(360, SpriteWidth);
   row_step_ = wrap_div(360, SpriteHeight);
   last_ = float((vertical ? SpriteHeight : SpriteWidth) - 1);

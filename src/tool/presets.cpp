@@ -11,6 +11,7 @@ namespace tool {
 
 int32_t ToolSettings[3200] = {};
 platform::List<data> PresetList;
+std::shared_ptr<data> PresetCursor;
 
 namespace {
 
@@ -115,7 +116,9 @@ int32_t LoadPresetList() {
   engine::FolderTrip trip;
   if (trip.Go(kPresetsFolder) == 0) return 0;
   for (const Text& name : ListPngBaseNames()) {
-    if (fw_file_type(name + u".dat") == 1) PresetList.Append(ReadPreset(name));
+    if (fw_file_type(name + u".dat") != 1) continue;
+    PresetCursor = ReadPreset(name);
+    PresetList.Append(PresetCursor);
   }
   return 0;
 }

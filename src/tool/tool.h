@@ -23,6 +23,8 @@ struct data : platform::Object {
 
 extern int32_t ToolSettings[3200];
 extern platform::List<data> PresetList;
+// The record the preset scan and the preset column are visiting.
+extern std::shared_ptr<data> PresetCursor;
 
 int32_t LoadPresetList();
 // Saves the current sprite under SpriteName; `shown_frame` is the frame of
@@ -35,6 +37,11 @@ inline const Text kPalettesFolder = u"../../Palettes";
 // The base names of the current folder's entries that end in exactly ".png",
 // in listing order.
 std::vector<Text> ListPngBaseNames();
+
+// Puts every global of the tool back to its value at the start of a run:
+// settings, palette table and names all zero or empty, no presets, no
+// images, and the frame loop's state before its first pass.
+void ResetToolState();
 
 // ---------------------------------------------------------------------------
 // Set-up (set_up.cpp)

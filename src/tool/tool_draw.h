@@ -32,6 +32,9 @@ inline void FillRect(int32_t x, int32_t y, int32_t w, int32_t h, Colour c) {
   fw_draw_rect(float(x), float(y), float(w), float(h));
 }
 
+// The size under the mouse in the previous pass of the size menu (menus.cpp).
+extern int32_t PreviousHoverWidth, PreviousHoverHeight;
+
 // Whether button 1 is held in this pass.
 inline bool LeftHeld() { return fw_mouse_down(1) == 1; }
 

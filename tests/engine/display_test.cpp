@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 #include "run/run_folder.h"
 
 namespace {
@@ -14,8 +15,6 @@ class DisplaySetUp : public ::testing::Test {
  protected:
   void SetUp() override {
     host_.clock_step_per_read = 1;
-    EngineSettings[5] = 800;
-    EngineSettings[6] = 600;
     LogStream = fw_write_file(u"Files/Debug.txt");
     std::filesystem::current_path(folder_.Path("Files/001"));
   }
@@ -25,7 +24,7 @@ class DisplaySetUp : public ::testing::Test {
     return folder_.Lines("Files/Debug.txt");
   }
   run_test::RunFolder folder_{false};
-  platform::ScriptedHost& host_ = platform::UseScriptedHost();
+  platform::ScriptedHost& host_ = FreshStart();
 };
 
 TEST_F(DisplaySetUp, AcceptsTheThreeShapesOnceEachAndKeepsAListedRequest) {

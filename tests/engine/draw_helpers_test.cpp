@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 
 namespace {
 
@@ -24,18 +25,8 @@ uint32_t PixelAt(int32_t x, int32_t y) { return fw_read_pixel(fw_grab_pixmap(x, 
 class DrawHelpers : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::UseScriptedHost();
+    FreshStart();
     fw_set_auto_mid_handle(1);
-    VirtualWidth = 800;
-    VirtualHeight = 600;
-    for (int32_t slot = 0; slot < 20; ++slot) DrawCounts[slot] = DrawLimits[slot] = 0;
-    DrawLimits[1] = DrawLimits[2] = 50000;
-    EngineSettings[7] = FrameSkipPhase = 0;
-    const float start_colour[3] = {1.0f, 0.0f, 0.2f};
-    for (int k = 0; k < 3; ++k) BackdropColour[k] = BackdropTarget[k] = start_colour[k];
-    fw_set_cls_color(0, 0, 0);
-    fw_cls();
-    ResetDrawState();
   }
 
   // A 4 x 4 opaque white image.

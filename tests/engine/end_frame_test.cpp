@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 #include "run/run_folder.h"
 
 namespace {
@@ -33,7 +34,7 @@ class Hub : public ::testing::Test {
   uint32_t PixelAt(int32_t x, int32_t y) { return host_.LastFrame()[size_t(y) * 800 + x]; }
 
   run_test::RunFolder folder_{false};
-  platform::ScriptedHost& host_ = platform::UseScriptedHost();
+  platform::ScriptedHost& host_ = FreshStart();
   int32_t delays_ = 0;
 };
 

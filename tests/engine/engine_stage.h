@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 
 namespace engine_stage {
 
@@ -96,7 +97,7 @@ class InputScript {
 
 class EngineStage {
  public:
-  EngineStage() : host_(platform::UseScriptedHost()) {
+  EngineStage() : host_(FreshStart()) {
     original_dir_ = fs::current_path();
     std::string pattern = (fs::temp_directory_path() / "quill-stage-XXXXXX").string();
     root_ = mkdtemp(pattern.data());
@@ -105,7 +106,9 @@ class EngineStage {
     fs::current_path(root_ / "Files");
     engine::LogStream = fw_write_file(u"Debug.txt");
     fs::current_path("001");
-    SetStartValues();
+    // What start-up sets once the display is up.
+    engine::MouseMode = 1;
+    engine::PlayerCount = 4;
     fw_set_auto_mid_handle(1);
     fw_open_graphics(800, 600, 0, 60, 0);
     fw_set_virtual_resolution(800, 600);
@@ -142,31 +145,6 @@ class EngineStage {
   }
 
  private:
-  static void SetStartValues() {
-    using namespace engine;
-    WindowTitle = u"#1 : Quill Retro Sprite Tool";
-    EngineSettings[5] = 800;
-    EngineSettings[6] = 600;
-    EngineSettings[11] = EngineSettings[12] = EngineSettings[13] = 50;
-    KeyMap[0] = 38;
-    KeyMap[3] = 37;
-    KeyMap[5] = 39;
-    KeyMap[8] = 40;
-    KeyMap[10] = 90;
-    KeyMap[11] = 88;
-    KeyMap[12] = 67;
-    KeyMap[13] = 86;
-    DrawLimits[1] = DrawLimits[2] = 50000;
-    for (int32_t k = 0; k < 3; ++k) BackdropColour[k] = BackdropTarget[k] = k == 0 ? 1.0f : 0.0f;
-    BackdropColour[2] = BackdropTarget[2] = 0.2f;
-    ChosenModeWidth = VirtualWidth = 800;
-    ChosenModeHeight = VirtualHeight = 600;
-    MouseMode = 1;
-    PlayerCount = 4;
-    FrameRateTarget = 60;
-    LastFrameTime = NowMillis();
-  }
-
   platform::ScriptedHost& host_;
   fs::path original_dir_;
   fs::path root_;

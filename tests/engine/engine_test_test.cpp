@@ -17,10 +17,7 @@ constexpr int32_t kFramesPerStep = 8;
 // frames take the hub's 15 ms until a chosen measure step, then longer.
 class EngineTestTest : public ::testing::Test {
  protected:
-  EngineTestTest() {
-    engine::DebugOverlayOn = 1;
-    start_ = stage_.host().Presents();
-  }
+  EngineTestTest() { start_ = stage_.host().Presents(); }
 
   // From measure step `step_index` (1 for 500, 2 for 1000, ...) on, every
   // frame takes `ms`; frames are counted by the flips shown.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 
 namespace {
 
@@ -11,15 +12,7 @@ constexpr int kAxisY = 1;  // x, y, z, r, u, v in the host's joystick state
 
 class InputCodes : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host_ = &platform::UseScriptedHost();
-    fw_flush_keys();
-    JoyCount = 0;
-    for (int32_t j = 0; j < 5; ++j) {
-      JoyPresent[j] = JoyHasHat[j] = JoyButtonMasks[j] = 0;
-      JoyRestX[j] = JoyRestY[j] = JoyRestZ[j] = JoyRestR[j] = JoyRestU[j] = JoyRestV[j] = 0.0f;
-    }
-  }
+  void SetUp() override { host_ = &FreshStart(); }
 
   // One joystick at rest, registered as start-up registers it.
   platform::JoystickState& AddJoystick(int32_t buttons) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 #include "run/run_folder.h"
 
 namespace {
@@ -10,22 +11,16 @@ using namespace engine;
 
 const std::vector<Text> kLinuxDrivers = {u"OpenAL", u"FreeAudio", u"FreeAudio Multimedia", u"Null"};
 
-void SetDefaults() {
-  EngineSettings[5] = 800;
-  EngineSettings[6] = 600;
-  EngineSettings[11] = EngineSettings[12] = EngineSettings[13] = 50;
-  const int32_t bindings[][2] = {{0, 38},  {3, 37},  {5, 39},  {8, 40},
-                                 {10, 90}, {11, 88}, {12, 67}, {13, 86}};
-  for (const auto& b : bindings) KeyMap[b[0]] = b[1];
-}
-
 int32_t Read(const char16_t* line) {
   int32_t seen = 0;
   ReadSetupLine(line, seen);
   return seen;
 }
 
-TEST(SetupIniReader, NumbersTakeLeadingDigitsAndLoseTheirSign) {
+class SetupIniReader : public FreshStartTest {};
+class SetupIniDriverChoice : public FreshStartTest {};
+
+TEST_F(SetupIniReader, NumbersTakeLeadingDigitsAndLoseTheirSign) {
   Read(u"width = 1024px");
   EXPECT_EQ(EngineSettings[5], 1024);
   Read(u"Width=-640");
@@ -47,7 +42,7 @@ TEST(SetupIniReader, NumbersTakeLeadingDigitsAndLoseTheirSign) {
   EXPECT_EQ(EngineSettings[5], INT32_MIN);
 }
 
-TEST(SetupIniReader, FlagsAndEngines) {
+TEST_F(SetupIniReader, FlagsAndEngines) {
   Read(u"Fullscreen = yes");
   Read(u"Fullscreen = False");
   EXPECT_EQ(EngineSettings[1], 0);
@@ -65,7 +60,7 @@ TEST(SetupIniReader, FlagsAndEngines) {
   EXPECT_EQ(EngineSettings[7], 1);
 }
 
-TEST(SetupIniReader, KeyBindingsKeepToTheirRange) {
+TEST_F(SetupIniReader, KeyBindingsKeepToTheirRange) {
   Read(u"Key=0,65");
   EXPECT_EQ(KeyMap[0], 65);
   Read(u"Key=-7,65");
@@ -79,7 +74,7 @@ TEST(SetupIniReader, KeyBindingsKeepToTheirRange) {
   EXPECT_EQ(KeyMap[12], 12);
 }
 
-TEST(SetupIniReader, DriverLinesMatchExactlyButAlwaysCount) {
+TEST_F(SetupIniReader, DriverLinesMatchExactlyButAlwaysCount) {
   AudioDriverNames = kLinuxDrivers;
   EXPECT_EQ(Read(u"AudioDriver = FreeAudio Multimedia"), 1);
   EXPECT_EQ(EngineSettings[14], 2);
@@ -91,7 +86,7 @@ TEST(SetupIniReader, DriverLinesMatchExactlyButAlwaysCount) {
   EXPECT_EQ(EngineSettings[14], 2);
 }
 
-TEST(SetupIniDriverChoice, DefaultPrefersDirectThenFirstOpenAlOrFree) {
+TEST_F(SetupIniDriverChoice, DefaultPrefersDirectThenFirstOpenAlOrFree) {
   struct Case {
     std::vector<Text> names;
     int32_t chosen;
@@ -102,7 +97,6 @@ TEST(SetupIniDriverChoice, DefaultPrefersDirectThenFirstOpenAlOrFree) {
                         {{u"DirectSound", u"FreeAudio DirectSound", u"Null"}, 0},
                         {{u"DirectSound", u"FreeAudio", u"directx"}, 2},
                         {{u"Null"}, 0}};
-  platform::UseScriptedHost();
   for (const Case& c : cases) {
     AudioDriverNames = c.names;
     EngineSettings[14] = 0;
@@ -120,9 +114,9 @@ TEST(SetupIniDriverChoice, DefaultPrefersDirectThenFirstOpenAlOrFree) {
 class SetupIniFile : public ::testing::Test {
  protected:
   void SetUp() override {
+    FreshStart();
     std::filesystem::current_path(folder_.Path("Files/001"));
     AudioDriverNames = kLinuxDrivers;
-    SetDefaults();
   }
   run_test::RunFolder folder_{false};
 };

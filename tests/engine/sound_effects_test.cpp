@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 
 namespace {
 
@@ -38,12 +39,7 @@ int32_t ConstantSound(float value, int32_t frames) {
 
 class EffectsAndBadges : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host_ = &platform::UseScriptedHost();
-    EngineSettings[11] = 50;
-    EngineSettings[12] = 50;
-    EngineSettings[13] = 50;
-  }
+  void SetUp() override { host_ = &FreshStart(); }
   // Plays `count` effects at rate 1, full volume, centre.
   void PlayEffects(int count) {
     for (int i = 0; i < count; ++i) PlaySfx(1, 1.0f, 1.0f, 0.0f);

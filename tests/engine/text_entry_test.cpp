@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 
 namespace {
 
@@ -9,13 +10,7 @@ using platform::InputEvent;
 
 class TextEntry : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host_ = &platform::UseScriptedHost();
-    host_->Queue(InputEvent{InputEvent::kMouseUp, 1});
-    fw_flush_keys();
-    BackspaceRepeat = 0;
-    PlayerName = u"Player";
-  }
+  void SetUp() override { host_ = &FreshStart(); }
 
   void Key(int32_t code, bool down) {
     host_->Queue(InputEvent{down ? InputEvent::kKeyDown : InputEvent::kKeyUp, code});

@@ -13,6 +13,7 @@
 
 #include "platform/audio.h"
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 
 namespace {
 
@@ -253,6 +254,7 @@ TEST(SoundDecoding, LoadSoundReadsFilesAndMissingOrBadOnesGiveNone) {
 // ---------------------------------------------------------------------------
 
 TEST(AudioDrivers, NamesComeNewestFirstAndCompareIgnoringCase) {
+  platform::UseScriptedHost();
   std::vector<Text> expected = {u"FreeAudio", u"FreeAudio Multimedia", u"Null"};
   if (platform::audio::OpenAlLibraryLoads()) expected.insert(expected.begin(), u"OpenAL");
   EXPECT_EQ(fw_audio_driver_names(), expected);
@@ -507,7 +509,7 @@ TEST(RealBackEnds, FreeAudioPlaysThroughSdlIntoItsDiskWriter) {
   fs::path raw = folder / "out.raw";
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
-  platform::InstallHost(platform::MakeSdlHost());
+  platform_stage::UseSdlHost();
   if (fw_set_audio_driver(u"FreeAudio") != 1) GTEST_SKIP() << "SDL has no disk audio writer";
 
   int32_t channel = PlayToneLeft(folder);
@@ -524,7 +526,7 @@ TEST(RealBackEnds, FreeAudioPlaysThroughSdlIntoItsDiskWriter) {
 
 TEST(RealBackEnds, AnSdlBackEndThatDoesNotStartLeavesTheSilentDriverCurrent) {
   setenv("SDL_AUDIODRIVER", "no-such-back-end", 1);
-  platform::InstallHost(platform::MakeSdlHost());
+  platform_stage::UseSdlHost();
   EXPECT_EQ(fw_set_audio_driver(u"FreeAudio"), 0);
   TempFolder folder;
   int32_t channel = PlayToneLeft(folder);

@@ -10,8 +10,12 @@
 
 #include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 
 namespace {
+
+class DefaultFont : public platform_stage::PlatformCase {};
+class ImageFont : public platform_stage::PlatformCase {};
 
 namespace fs = std::filesystem;
 
@@ -35,7 +39,7 @@ std::array<int, 4> PaintedBox() {
   return box;
 }
 
-TEST(DefaultFont, ServesWhenNoFontIsCurrent) {
+TEST_F(DefaultFont, ServesWhenNoFontIsCurrent) {
   fw_set_image_font(0);
   EXPECT_EQ(fw_text_height(), 10);
   EXPECT_EQ(fw_text_width(u"AB"), 12);
@@ -48,7 +52,7 @@ TEST(DefaultFont, ServesWhenNoFontIsCurrent) {
   EXPECT_EQ(PaintedBox(), (std::array<int, 4>{11, 21, 13, 27}));
 }
 
-TEST(ImageFont, AdvancesSumAsTruncatedIntegers) {
+TEST_F(ImageFont, AdvancesSumAsTruncatedIntegers) {
   int32_t font = fw_load_image_font(platform::FromUtf8(kDejaVu), 17, 4);
   ASSERT_NE(font, 0);
   fw_set_image_font(font);
@@ -62,7 +66,7 @@ TEST(ImageFont, AdvancesSumAsTruncatedIntegers) {
   EXPECT_EQ(fw_text_height(), fw_text_height());
 }
 
-TEST(ImageFont, TextHangsFromItsTopLeftCorner) {
+TEST_F(ImageFont, TextHangsFromItsTopLeftCorner) {
   int32_t font = fw_load_image_font(platform::FromUtf8(kDejaVu), 24, 4);
   ASSERT_NE(font, 0);
   fw_set_image_font(font);
@@ -86,7 +90,7 @@ TEST(ImageFont, TextHangsFromItsTopLeftCorner) {
   EXPECT_TRUE(grey);
 }
 
-TEST(ImageFont, MissingOrDamagedFilesGiveNone) {
+TEST_F(ImageFont, MissingOrDamagedFilesGiveNone) {
   fs::path folder = fs::temp_directory_path() / ("font_test_damaged_" + std::to_string(::getpid()));
   fs::create_directories(folder);
   std::ifstream in(kDejaVu, std::ios::binary);

@@ -7,8 +7,13 @@
 
 #include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 
 namespace {
+
+class ImageDraw : public platform_stage::PlatformCase {};
+class ImageGrab : public platform_stage::PlatformCase {};
+class ImageLoad : public platform_stage::PlatformCase {};
 
 namespace fs = std::filesystem;
 
@@ -34,7 +39,7 @@ Text TempPng(const std::string& name) {
           .string());
 }
 
-TEST(ImageDraw, WholePixelCopiesOneToOne) {
+TEST_F(ImageDraw, WholePixelCopiesOneToOne) {
   fw_set_cls_color(100, 100, 100);
   fw_cls();
   int32_t image = ImageOf({{0x00FF0000u, 0xFF00FF00u, 0x800000FFu}});
@@ -45,7 +50,7 @@ TEST(ImageDraw, WholePixelCopiesOneToOne) {
   EXPECT_EQ(Pixel(13, 20), 0xFF646464u);
 }
 
-TEST(ImageDraw, CurrentColourAndAlphaMultiplyTheTexel) {
+TEST_F(ImageDraw, CurrentColourAndAlphaMultiplyTheTexel) {
   fw_cls();
   int32_t image = ImageOf({{0xFFFFFFFFu, 0xFF808080u}});
   fw_set_color(255, 128, 0);
@@ -58,7 +63,7 @@ TEST(ImageDraw, CurrentColourAndAlphaMultiplyTheTexel) {
   EXPECT_EQ(Pixel(0, 1), 0xFF808080u);
 }
 
-TEST(ImageDraw, MidHandledImageTurnsAboutItsCentre) {
+TEST_F(ImageDraw, MidHandledImageTurnsAboutItsCentre) {
   fw_set_auto_mid_handle(1);
   int32_t image = ImageOf({{0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFFFF0000u},
                            {0xFF00FF00u, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu}});
@@ -78,7 +83,7 @@ TEST(ImageDraw, MidHandledImageTurnsAboutItsCentre) {
   EXPECT_EQ(Pixel(51, 50), 0xFF000000u);
 }
 
-TEST(ImageDraw, FilteredScalingBlendsAndNearestDoesNot) {
+TEST_F(ImageDraw, FilteredScalingBlendsAndNearestDoesNot) {
   std::vector<std::vector<uint32_t>> rows = {{0xFF000000u, 0xFFFFFFFFu}};
   int32_t nearest = ImageOf(rows, 0), filtered = ImageOf(rows, 2);
   fw_set_scale(2, 2);
@@ -99,7 +104,7 @@ TEST(ImageDraw, FilteredScalingBlendsAndNearestDoesNot) {
   EXPECT_EQ(Pixel(1, 20), 0xFFFFFFFFu);
 }
 
-TEST(ImageDraw, MaskedImagesDropBlackOnly) {
+TEST_F(ImageDraw, MaskedImagesDropBlackOnly) {
   int32_t image = ImageOf({{0xFF000000u, 0xFF010000u, 0x00000000u}}, -1);
   auto frame = fw_lock_image(image);
   ASSERT_TRUE(frame);
@@ -112,7 +117,7 @@ TEST(ImageDraw, MaskedImagesDropBlackOnly) {
   EXPECT_EQ(Pixel(1, 0), 0xFF010000u);
 }
 
-TEST(ImageDraw, LockedChangesShowAtTheNextDraw) {
+TEST_F(ImageDraw, LockedChangesShowAtTheNextDraw) {
   int32_t image = fw_create_image(2, 2, 2, 0);
   ASSERT_NE(image, 0);
   EXPECT_EQ(fw_image_frames(image), 2);
@@ -129,7 +134,7 @@ TEST(ImageDraw, LockedChangesShowAtTheNextDraw) {
   EXPECT_EQ(frame1->pixels[0], 0u);
 }
 
-TEST(ImageDraw, NoImageOrFrameIsIgnored) {
+TEST_F(ImageDraw, NoImageOrFrameIsIgnored) {
   fw_cls();
   fw_draw_image(0, 0, 0);
   fw_draw_image(12345, 0, 0);
@@ -146,7 +151,7 @@ TEST(ImageDraw, NoImageOrFrameIsIgnored) {
   EXPECT_EQ(Pixel(0, 0), 0xFF000000u);
 }
 
-TEST(ImageGrab, ReadsBackOpaquePixelsAndMasksBlack) {
+TEST_F(ImageGrab, ReadsBackOpaquePixelsAndMasksBlack) {
   fw_set_cls_color(0, 0, 0);
   fw_cls();
   fw_set_color(10, 20, 30);
@@ -163,7 +168,7 @@ TEST(ImageGrab, ReadsBackOpaquePixelsAndMasksBlack) {
   EXPECT_EQ(fw_lock_image(masked)->pixels, (std::vector<uint32_t>{0u, 0xFF050A0Fu, 0u}));
 }
 
-TEST(ImageLoad, AnimationCellsRunRowByRow) {
+TEST_F(ImageLoad, AnimationCellsRunRowByRow) {
   // A 3 x 2 sheet of 2 x 2 cells, cell n filled with colour n.
   auto sheet = fw_create_pixmap(6, 4);
   for (int y = 0; y < 4; ++y) {
@@ -183,7 +188,7 @@ TEST(ImageLoad, AnimationCellsRunRowByRow) {
   fs::remove(platform::ToUtf8(path));
 }
 
-TEST(ImageLoad, FilesKeepTheirBytesAndBadOnesGiveNone) {
+TEST_F(ImageLoad, FilesKeepTheirBytesAndBadOnesGiveNone) {
   auto pixmap = fw_create_pixmap(2, 1);
   fw_write_pixel(pixmap, 0, 0, 0x7F123456u);
   fw_write_pixel(pixmap, 1, 0, 0xFF000000u);
@@ -204,7 +209,7 @@ namespace {
 
 // Draws everywhere, at every angle, scale and mode, across the buffer's
 // edges: under the sanitizers any read or write out of bounds shows here.
-TEST(ImageDraw, DrawsAcrossEdgesAtAnyAngleStayInBounds) {
+TEST_F(ImageDraw, DrawsAcrossEdgesAtAnyAngleStayInBounds) {
   int32_t images[] = {ImageOf({{0xFF112233u, 0x80FFFFFFu}, {0x00000000u, 0xFFFFFFFFu}}, 0),
                       ImageOf({{0xFF112233u, 0x80FFFFFFu}, {0x00000000u, 0xFFFFFFFFu}}, 2)};
   fw_set_auto_mid_handle(1);
@@ -245,7 +250,7 @@ namespace {
 
 // The one-to-one copy has loops of its own; a turn of 360 degrees takes the
 // general path to the same texels, so both must paint the same pixels.
-TEST(ImageDraw, OneToOneCopyAgreesWithTheGeneralPath) {
+TEST_F(ImageDraw, OneToOneCopyAgreesWithTheGeneralPath) {
   std::vector<std::vector<uint32_t>> rows(5, std::vector<uint32_t>(37));
   uint32_t seed = 99;
   for (auto& row : rows) {
@@ -290,7 +295,7 @@ uint64_t BufferChecksum() {
 
 // Turned, scaled, filtered, alpha-blended draws have a path of their own for
 // speed; these pixels are the ones the plain per-pixel path paints.
-TEST(ImageDraw, TurnedFilteredDrawsKeepTheirPixels) {
+TEST_F(ImageDraw, TurnedFilteredDrawsKeepTheirPixels) {
   uint32_t seed = 2024;
   auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
   fw_set_auto_mid_handle(0);
@@ -325,12 +330,6 @@ TEST(ImageDraw, TurnedFilteredDrawsKeepTheirPixels) {
                   float(next() % 6400) / 10.0f - 20.0f);
   }
   EXPECT_EQ(BufferChecksum(), 17871773984504154197u);
-  fw_set_rotation(0);
-  fw_set_scale(1, 1);
-  fw_set_alpha(1);
-  fw_set_color(255, 255, 255);
-  fw_set_cls_color(0, 0, 0);
-  for (int32_t image : images) rt_release_handle(image);
 }
 
 }  // namespace

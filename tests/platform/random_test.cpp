@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 
 // std::minstd_rand is the same minimal-standard sequence, computed without
 // Schrage's decomposition, so it serves as an independent reference.
@@ -22,7 +23,9 @@ int32_t SchrageStep(int32_t state) {
 }
 }  // namespace
 
-TEST(Random, StepMatchesSchragesFormAcrossTheStateRange) {
+class Random : public platform_stage::PlatformCase {};
+
+TEST_F(Random, StepMatchesSchragesFormAcrossTheStateRange) {
   std::vector<int32_t> states = {1, 2, 44487, 44488, 44489, 88976, 1 << 30, 2147483645, 2147483646};
   for (int64_t state = 3; state < 2147483647; state += 8191) states.push_back(int32_t(state));
   const int32_t kept = platform::RandomState();
@@ -36,13 +39,13 @@ TEST(Random, StepMatchesSchragesFormAcrossTheStateRange) {
   EXPECT_EQ(differing, std::vector<int32_t>{});
 }
 
-TEST(Random, TenThousandthStepFromStateOne) {
+TEST_F(Random, TenThousandthStepFromStateOne) {
   fw_seed_rnd(1);
   for (int call = 0; call < 5000; ++call) fw_rand_int(0, 1);
   EXPECT_EQ(platform::RandomState(), 399268537);
 }
 
-TEST(Random, StartsAt4660AndSeedingRules) {
+TEST_F(Random, StartsAt4660AndSeedingRules) {
   EXPECT_EQ(platform::RandomState(), 4660);
   for (int32_t seed : {0, -1, 2147483647}) {
     fw_seed_rnd(12);
@@ -55,7 +58,7 @@ TEST(Random, StartsAt4660AndSeedingRules) {
   EXPECT_EQ(platform::RandomState(), 4660);
 }
 
-TEST(Random, DrawsMatchTheReferenceSequence) {
+TEST_F(Random, DrawsMatchTheReferenceSequence) {
   for (int32_t seed : {1, 4660, 123456789, 2147483646}) {
     fw_seed_rnd(seed);
     std::minstd_rand reference(static_cast<uint32_t>(seed));
@@ -68,7 +71,7 @@ TEST(Random, DrawsMatchTheReferenceSequence) {
   }
 }
 
-TEST(Random, EitherOrderAndEmptyRangesStillTakeTwoSteps) {
+TEST_F(Random, EitherOrderAndEmptyRangesStillTakeTwoSteps) {
   fw_seed_rnd(99);
   int32_t forward = fw_rand_int(1, 5);
   fw_seed_rnd(99);
@@ -80,7 +83,7 @@ TEST(Random, EitherOrderAndEmptyRangesStillTakeTwoSteps) {
   EXPECT_EQ(platform::RandomState(), int32_t(reference()));
 }
 
-TEST(Random, WholeIntegerRangeStaysInRange) {
+TEST_F(Random, WholeIntegerRangeStaysInRange) {
   fw_seed_rnd(7);
   bool negative = false, positive = false;
   for (int call = 0; call < 1000; ++call) {

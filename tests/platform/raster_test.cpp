@@ -5,8 +5,14 @@
 
 #include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 
 namespace {
+
+class RasterState : public platform_stage::PlatformCase {};
+class RasterClear : public platform_stage::PlatformCase {};
+class RasterBlend : public platform_stage::PlatformCase {};
+class RasterPrimitives : public platform_stage::PlatformCase {};
 
 uint32_t Pixel(int x, int y) {
   auto& buffer = platform::TheBackBuffer();
@@ -33,7 +39,7 @@ std::set<std::pair<int, int>> Block(int x0, int y0, int w, int h) {
   return block;
 }
 
-TEST(RasterState, StartsWhiteOpaqueAlphaBlendedUnrotated) {
+TEST_F(RasterState, StartsWhiteOpaqueAlphaBlendedUnrotated) {
   int32_t r, g, b;
   fw_get_color(r, g, b);
   EXPECT_EQ(r, 255);
@@ -50,7 +56,7 @@ TEST(RasterState, StartsWhiteOpaqueAlphaBlendedUnrotated) {
   EXPECT_TRUE(Painted().empty());
 }
 
-TEST(RasterState, GivesBackExactlyWhatWasSet) {
+TEST_F(RasterState, GivesBackExactlyWhatWasSet) {
   fw_set_color(300, -5, 17);
   int32_t r, g, b;
   fw_get_color(r, g, b);
@@ -63,7 +69,7 @@ TEST(RasterState, GivesBackExactlyWhatWasSet) {
   EXPECT_EQ(fw_get_rotation(), 33.5f);
 }
 
-TEST(RasterClear, ClearsEverythingDrawnAndFollowsColourChanges) {
+TEST_F(RasterClear, ClearsEverythingDrawnAndFollowsColourChanges) {
   fw_set_cls_color(10, 20, 30);
   fw_cls();
   EXPECT_TRUE(Painted(0xFF0A141Eu).empty());
@@ -84,7 +90,7 @@ TEST(RasterClear, ClearsEverythingDrawnAndFollowsColourChanges) {
   EXPECT_TRUE(Painted(0xFF010203u).empty());
 }
 
-TEST(RasterPrimitives, PlotSetsThePixelAtTheFlooredCorner) {
+TEST_F(RasterPrimitives, PlotSetsThePixelAtTheFlooredCorner) {
   fw_cls();
   fw_set_color(255, 0, 0);
   fw_plot(3.7f, 4.2f);
@@ -95,7 +101,7 @@ TEST(RasterPrimitives, PlotSetsThePixelAtTheFlooredCorner) {
   EXPECT_EQ(Painted().size(), 1u);
 }
 
-TEST(RasterPrimitives, RectanglesCoverPixelCentresInside) {
+TEST_F(RasterPrimitives, RectanglesCoverPixelCentresInside) {
   fw_cls();
   fw_draw_rect(10, 10, 5, 3);
   EXPECT_EQ(Painted(), Block(10, 10, 5, 3));
@@ -107,7 +113,7 @@ TEST(RasterPrimitives, RectanglesCoverPixelCentresInside) {
   EXPECT_EQ(Painted(), Block(0, 0, 2, 2));
 }
 
-TEST(RasterPrimitives, RectanglesTurnAndScaleAboutTheirCorner) {
+TEST_F(RasterPrimitives, RectanglesTurnAndScaleAboutTheirCorner) {
   fw_cls();
   fw_set_scale(2, 3);
   fw_draw_rect(10, 10, 2, 2);
@@ -126,7 +132,7 @@ TEST(RasterPrimitives, RectanglesTurnAndScaleAboutTheirCorner) {
   EXPECT_NEAR(double(painted.size()), 100.0, 6.0);
 }
 
-TEST(RasterPrimitives, LinesWithAndWithoutTheirLastPixel) {
+TEST_F(RasterPrimitives, LinesWithAndWithoutTheirLastPixel) {
   fw_cls();
   fw_draw_line(2, 1, 6, 1, 1);
   EXPECT_EQ(Painted(), Block(2, 1, 5, 1));
@@ -152,7 +158,7 @@ struct BlendCase {
   uint32_t expected;
 };
 
-TEST(RasterBlend, EveryModeOverGrey) {
+TEST_F(RasterBlend, EveryModeOverGrey) {
   // Source (200, 100, 0) over destination (100, 100, 100).
   const BlendCase cases[] = {
       {1, 0.5f, 0xFFC86400u}, {1, 0.4f, 0xFF646464u}, {2, 0.2f, 0xFFC86400u},
@@ -175,7 +181,7 @@ TEST(RasterBlend, EveryModeOverGrey) {
   }
 }
 
-TEST(RasterBlend, LightAddsUpToWhiteAndTheBufferStaysOpaque) {
+TEST_F(RasterBlend, LightAddsUpToWhiteAndTheBufferStaysOpaque) {
   fw_set_cls_color(200, 200, 200);
   fw_cls();
   fw_set_blend(4);

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 #include "platform/stream.h"
 
 namespace {
@@ -61,14 +62,16 @@ const int32_t kLoopback = 0x7F000001;
 
 }  // namespace
 
-TEST(Sockets, HostLookupGivesIpv4AsOneInteger) {
+class Sockets : public platform_stage::PlatformCase {};
+
+TEST_F(Sockets, HostLookupGivesIpv4AsOneInteger) {
   EXPECT_EQ(fw_host_ip(u"127.0.0.1", 0), kLoopback);
   EXPECT_EQ(fw_host_ip(u"10.1.2.3", 0), 0x0A010203);
   EXPECT_EQ(fw_host_ip(u"127.0.0.1", 1), 0);
   EXPECT_EQ(fw_host_ip(u"127.0.0.1", -1), 0);
 }
 
-TEST(Sockets, LineStreamSendsOneLineAndReadsUntilThePeerCloses) {
+TEST_F(Sockets, LineStreamSendsOneLineAndReadsUntilThePeerCloses) {
   LoopbackServer server;
   server.Serve("\r\n", "HTTP/1.0 200 OK\r\nX: y\n\nbody\xFF");
   int32_t socket = fw_create_tcp_socket();
@@ -84,7 +87,7 @@ TEST(Sockets, LineStreamSendsOneLineAndReadsUntilThePeerCloses) {
   EXPECT_EQ(server.received, "GET //x HTTP/1.0\nHost: h\n\r\n");
 }
 
-TEST(Sockets, RefusedConnectionsAndBadHandlesFail) {
+TEST_F(Sockets, RefusedConnectionsAndBadHandlesFail) {
   // A port bound but not listening refuses, and stays ours while we try.
   int bound = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
@@ -103,7 +106,7 @@ TEST(Sockets, RefusedConnectionsAndBadHandlesFail) {
   EXPECT_EQ(fw_create_socket_stream(socket, 1), 0);
 }
 
-TEST(Sockets, ASilentPeerEndsTheStreamAfterTheTimeOut) {
+TEST_F(Sockets, ASilentPeerEndsTheStreamAfterTheTimeOut) {
   platform::SetSocketTimeouts(2000, 200);
   LoopbackServer server;
   server.Serve("\r\n", "partial", true);

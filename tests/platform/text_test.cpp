@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 
 TEST(Text, MidLeftRightClampToTheText) {
   EXPECT_EQ(fw_mid(u"abc", 4, 1), u"");
@@ -110,7 +111,9 @@ TEST(Numbers, TruncationDivisionAndDegrees) {
   EXPECT_NEAR(fw_cos_deg(60), 0.5, 1e-15);
 }
 
-TEST(Handles, NumberedInOrderOfFirstRequestAndKeptAlive) {
+class Handles : public platform_stage::PlatformCase {};
+
+TEST_F(Handles, NumberedInOrderOfFirstRequestAndKeptAlive) {
   auto first = std::make_shared<platform::Object>();
   std::weak_ptr<platform::Object> watch;
   EXPECT_EQ(rt_handle_from_object(nullptr), 0);
@@ -129,7 +132,7 @@ TEST(Handles, NumberedInOrderOfFirstRequestAndKeptAlive) {
   EXPECT_EQ(rt_handle_to_object(-1), nullptr);
 }
 
-TEST(Handles, AReleasedHandleFreesItsObjectAndIsNeverGivenOutAgain) {
+TEST_F(Handles, AReleasedHandleFreesItsObjectAndIsNeverGivenOutAgain) {
   std::weak_ptr<platform::Object> watch;
   int32_t slot = 0;
   {

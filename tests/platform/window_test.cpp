@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "platform/internal.h"
 #include "platform/platform.h"
 #include "platform/sdl_host.h"
@@ -172,6 +175,93 @@ TEST(Window, AScriptedRunShowsEachFrameAndFeedsInputFrameByFrame) {
   EXPECT_EQ(space_held, (std::vector<int32_t>{0, 1, 0}));
   EXPECT_EQ(corners, (std::vector<uint32_t>{0xFF0000FFu, 0xFF6400FFu, 0xFFC800FFu}));
   EXPECT_EQ(host.Presents(), 3);
+}
+
+TEST(ScriptedHost, AFreshOneFindsThePlatformAsANewProcessDoes) {
+  platform::UseScriptedHost();
+  ASSERT_EQ(fw_open_graphics(1024, 768, 0, 60, 0), 1);
+  fw_set_app_title(u"Left behind");
+  auto& used = platform::UseScriptedHost();
+  used.Queue({InputEvent::kKeyDown, 32});
+  used.Queue({InputEvent::kChar, 'a'});
+  used.Queue({InputEvent::kMouseDown, 1});
+  used.Queue({InputEvent::kQuit});
+  EXPECT_EQ(fw_key_down(32), 1);
+  fw_seed_rnd(99);
+  fw_set_color(1, 2, 3);
+  fw_set_alpha(0.5f);
+  fw_set_blend(5);
+  fw_set_rotation(30.0f);
+  fw_set_scale(2.0f, 3.0f);
+  fw_set_cls_color(9, 9, 9);
+  fw_cls();
+  fw_set_auto_mid_handle(1);
+  fw_set_image_font(fw_load_image_font(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 30, 4));
+  ASSERT_GT(rt_handle_from_object(std::make_shared<platform::Object>()), 0);
+
+  auto& fresh = platform::UseScriptedHost();
+  EXPECT_EQ(fw_key_down(32), 0);
+  EXPECT_EQ(fw_key_hit(32), 0);
+  EXPECT_EQ(fw_get_char(), 0);
+  EXPECT_EQ(fw_mouse_down(1), 0);
+  EXPECT_EQ(fw_app_terminate_requested(), 0);
+  EXPECT_EQ(platform::RandomState(), 4660);
+  int32_t r, g, b;
+  fw_get_color(r, g, b);
+  EXPECT_EQ(r + g + b, 3 * 255);
+  EXPECT_EQ(fw_get_alpha(), 1.0f);
+  EXPECT_EQ(fw_get_blend(), 3);
+  EXPECT_EQ(fw_get_rotation(), 0.0f);
+  float sx, sy;
+  fw_get_scale(sx, sy);
+  EXPECT_EQ(sx * sy, 1.0f);
+  const platform::BackBuffer& buffer = platform::TheBackBuffer();
+  EXPECT_EQ(buffer.width * buffer.height, 800 * 600);
+  EXPECT_EQ(std::count(buffer.pixels.begin(), buffer.pixels.end(), 0xFF000000u), 800 * 600);
+  fw_cls();
+  EXPECT_EQ(buffer.pixels[0], 0xFF000000u);
+  EXPECT_EQ(rt_handle_from_object(std::make_shared<platform::Object>()), 1);
+  platform::PixmapRef white = fw_create_pixmap(4, 4);
+  for (uint32_t& pixel : white->pixels) pixel = 0xFFFFFFFFu;
+  fw_draw_image(fw_load_image(white, 0), 10, 10);
+  EXPECT_EQ(buffer.pixels[size_t(10) * 800 + 10], 0xFFFFFFFFu);  // handled at its corner
+  EXPECT_EQ(buffer.pixels[size_t(8) * 800 + 8], 0xFF000000u);
+  EXPECT_EQ(fw_text_height(), 10);  // the built-in font
+  EXPECT_FALSE(fresh.WindowOpen());
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+  EXPECT_EQ(fresh.caption, "");
+}
+
+// A loop waiting for a key that never comes, frame after frame.
+void ShowFramesUntilSpaceIsHit() {
+  while (fw_key_hit(32) == 0) fw_flip(0);
+}
+
+TEST(ScriptedHost, ARunWaitingFramesAfterItsInputRanOutFailsInsteadOfSpinning) {
+  auto& host = platform::UseScriptedHost();
+  ASSERT_EQ(fw_open_graphics(800, 600, 0, 60, 0), 1);
+  host.idle_frame_limit = 50;
+  host.QueueAtFrame(200, {InputEvent::kKeyDown, 32});  // input still to come keeps it going
+  ShowFramesUntilSpaceIsHit();
+  EXPECT_EQ(host.Presents(), 200);
+  try {
+    ShowFramesUntilSpaceIsHit();
+    ADD_FAILURE() << "the wait never ended";
+  } catch (const platform::ScriptRanOut& ran_out) {
+    EXPECT_EQ(host.Presents(), 251);
+    EXPECT_NE(std::string(ran_out.what()).find("ran out"), std::string::npos);
+  }
+  host.idle_frame_limit = 0;  // idle frames allowed
+  for (int32_t frame = 0; frame < 100; ++frame) fw_flip(0);
+}
+
+TEST(ScriptedHost, ARunPollingWithoutFramesAfterItsInputRanOutFailsInsteadOfSpinning) {
+  auto& host = platform::UseScriptedHost();
+  host.idle_poll_limit = 1000;
+  host.Queue({InputEvent::kKeyDown, 32});
+  host.Queue({InputEvent::kKeyUp, 32});
+  EXPECT_EQ(fw_key_hit(32), 1);
+  EXPECT_THROW(while (fw_key_down(32) == 0){}, platform::ScriptRanOut);
 }
 
 }  // namespace

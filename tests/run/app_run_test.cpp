@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "run/run_folder.h"
+#include "tool/tool.h"
 
 namespace {
 
@@ -119,6 +120,45 @@ TEST_F(AppRun, SetupIniEdgeCasesReachTheSettingsAndTheNextFile) {
   EXPECT_EQ(std::count(file.begin(), file.end(),
                        "AudioDriver = " + platform::ToUtf8(engine::AudioDriverNames[0])),
             1);
+}
+
+TEST_F(AppRun, ASecondRunInOneProcessStartsFromTheStartValuesAgain) {
+  folder_.Write("Files/Setup.ini", {"Width=1024", "Height=768", "ESS=1", "Master=7", "Key=7,65"});
+  run_test::QuitWithAltF4(host_);
+  ASSERT_EQ(run_test::RunAppMain(), 0);
+  engine::AddNotice(u"Left behind", 0);
+  tool::ToolSettings[20] = 16;
+
+  std::filesystem::remove(folder_.Path("Files/Setup.ini"));
+  std::filesystem::current_path(folder_.Path(""));
+  auto& again = platform::UseScriptedHost();
+  again.clock_step_per_read = 1;
+  bool first_frame_seen = false;
+  run_test::QuitWithAltF4(again);
+  auto quit = again.on_present;
+  again.on_present = [&](platform::ScriptedHost& h, int32_t presents) {
+    if (engine::MouseMode == 1 && !first_frame_seen) {
+      first_frame_seen = true;
+      engine::NoticeList.ForEach(
+          [](const auto& notice) { EXPECT_NE(notice->txt, u"Left behind"); });
+      EXPECT_EQ(tool::ToolSettings[20], 0);
+    }
+    quit(h, presents);
+  };
+  ASSERT_EQ(run_test::RunAppMain(), 0);
+  EXPECT_TRUE(first_frame_seen);
+  auto file = folder_.Lines("Files/Setup.ini");
+  ASSERT_GE(file.size(), 5u);
+  EXPECT_EQ(file[3], "Width=800");
+  EXPECT_EQ(std::count(file.begin(), file.end(), "Master = 50"), 1);
+  EXPECT_EQ(std::count(file.begin(), file.end(), "Key=7,65"), 0);
+}
+
+TEST_F(AppRun, ARunWhoseInputRanOutFailsInsteadOfSpinningInTheToolsLoop) {
+  host_.on_present = [](platform::ScriptedHost& h, int32_t) {
+    if (engine::MouseMode == 1) h.idle_frame_limit = 100;
+  };
+  EXPECT_THROW(run_test::RunAppMain(), platform::ScriptRanOut);
 }
 
 TEST_F(AppRun, ACloseRequestWithTheButtonHeldWaitsForTheReleaseThenANewPress) {

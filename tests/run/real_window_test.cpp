@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 
 extern char** environ;
 
@@ -42,6 +43,8 @@ class RealWindow : public ::testing::Test {
     if (!ProgramExists("Xvfb") || !ProgramExists("xdotool"))
       GTEST_SKIP() << "Xvfb and xdotool are needed for the real window";
     ASSERT_TRUE(StartServer()) << "Xvfb did not start";
+    // The SDL host, whatever host the cases before left installed.
+    platform_stage::UseSdlHost();
   }
 
   void TearDown() override {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fresh_start.h"
 #include "local_server.h"
 #include "scores/scores.h"
 
@@ -10,6 +11,7 @@ const std::string kOkReply = "HTTP/1.0 200 OK\r\nServer: x\r\n\r\nOK\r\n";
 class OnlineBoard : public ::testing::Test {
  protected:
   void SetUp() override {
+    FreshStart();
     scores::ScoreServerHost = local_server::ServerAddress();
     scores::OnlineName = u"name";
     scores::OnlinePassword = u"pass";

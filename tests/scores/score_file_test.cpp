@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 #include "scores/scores.h"
 
 namespace {
@@ -23,10 +24,8 @@ class ScoreFile : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
     fs::current_path(folder_);
+    FreshStart();
     scores::BuildDefaultScrambleKey();
-    scores::ScoreList.Clear();
-    scores::OnlineName = scores::OnlinePassword = u"";
-    engine::PlayerName = u"Player";
   }
   void TearDown() override {
     fs::current_path(fs::temp_directory_path());

@@ -35,13 +35,7 @@ int32_t RankList(int32_t draw = 0) {
   return scores::DrawScoreListPanel(0, 300, kMode, kLevel, kFlags, draw);
 }
 
-class ScoreRanking : public ::testing::Test {
- protected:
-  void SetUp() override {
-    platform::UseScriptedHost();
-    scores::ScoreList.Clear();
-  }
-};
+class ScoreRanking : public FreshStartTest {};
 
 TEST_F(ScoreRanking, KeepsTheTwentyFiveBestAndTurnsAwayALaterEqualToTheLast) {
   for (int64_t score = 1; score <= 30; ++score) scores::ScoreList.Append(Record(score));
@@ -86,11 +80,6 @@ class ScorePanel : public ::testing::Test {
     stage_.MakeIcons();
     engine::BadgeImage = engine_stage::MakeIconStrip();
     engine::BadgeCount = 16;
-    scores::ScoreList.Clear();
-    scores::SecondScoreList.Clear();
-    engine::MouseX = engine::MouseY = 0;
-    fw_set_cls_color(0, 0, 0);
-    fw_cls();
   }
 
   static uint32_t Pixel(int32_t x, int32_t y) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 #include "scores/scores.h"
 
 using scores::ScrambleText;
@@ -23,9 +24,11 @@ bool IsUpperHex(const Text& text) {
   return true;
 }
 
+class Scrambler : public FreshStartTest {};
+
 }  // namespace
 
-TEST(Scrambler, MatchesValuesWorkedOutByHand) {
+TEST_F(Scrambler, MatchesValuesWorkedOutByHand) {
   // Computed by a separate script following the two passes step by step.
   EXPECT_EQ(ScrambleText(u"abcd", kAlphabet), u"323E3F6461626F3F3D317C7D7E766766");
   EXPECT_EQ(ScrambleText(u"Player|1234", u"KEY"),
@@ -33,7 +36,7 @@ TEST(Scrambler, MatchesValuesWorkedOutByHand) {
   EXPECT_EQ(UnscrambleText(u"323E3F6461626F3F3D317C7D7E766766", kAlphabet), u"abcd");
 }
 
-TEST(Scrambler, RoundTripsEveryByteWithLengthTwiceNPlusTwelve) {
+TEST_F(Scrambler, RoundTripsEveryByteWithLengthTwiceNPlusTwelve) {
   fw_seed_rnd(2026);
   for (const Text& key : {kAlphabet, Text(u"k"), Text(u"\x01\xFF key")}) {
     for (int32_t length = 1; length <= 80; ++length) {
@@ -49,7 +52,7 @@ TEST(Scrambler, RoundTripsEveryByteWithLengthTwiceNPlusTwelve) {
   EXPECT_EQ(UnscrambleText(ScrambleText(every_byte, kAlphabet), kAlphabet), every_byte);
 }
 
-TEST(Scrambler, DamagedOrForeignTextsGiveXXX) {
+TEST_F(Scrambler, DamagedOrForeignTextsGiveXXX) {
   fw_seed_rnd(7);
   Text text = u"name|12345|0|x";
   Text scrambled = ScrambleText(text, kAlphabet);
@@ -63,7 +66,7 @@ TEST(Scrambler, DamagedOrForeignTextsGiveXXX) {
   EXPECT_EQ(UnscrambleText(fw_left(scrambled, 30), kAlphabet), u"XXX");
 }
 
-TEST(Scrambler, ShortOrOddInputsFailSafely) {
+TEST_F(Scrambler, ShortOrOddInputsFailSafely) {
   for (int32_t length = 0; length < 26; ++length)
     EXPECT_EQ(UnscrambleText(Text(size_t(length), u'7'), kAlphabet), u"XXX") << length;
   Text scrambled = ScrambleText(u"odd", kAlphabet);
@@ -71,7 +74,7 @@ TEST(Scrambler, ShortOrOddInputsFailSafely) {
   EXPECT_EQ(UnscrambleText(u"zz!!  --$$%%zz!!  --$$%%zz!!", kAlphabet), u"XXX");
 }
 
-TEST(Scrambler, DefaultKeyFromTitlesTaglineAndWeek) {
+TEST_F(Scrambler, DefaultKeyFromTitlesTaglineAndWeek) {
   EXPECT_EQ(scores::Tagline.size(), 33u);
   EXPECT_TRUE(scores::DefaultScrambleKey.empty());
   EXPECT_EQ(scores::BuildDefaultScrambleKey(), 0);
@@ -93,7 +96,7 @@ TEST(Scrambler, DefaultKeyFromTitlesTaglineAndWeek) {
   EXPECT_EQ(UnscrambleText(scrambled, kAlphabet), u"XXX");
 }
 
-TEST(Scrambler, AnEmptyDefaultKeyIsBuiltWhenFirstNeeded) {
+TEST_F(Scrambler, AnEmptyDefaultKeyIsBuiltWhenFirstNeeded) {
   Text scrambled = ScrambleText(u"early", u"");
   EXPECT_FALSE(scores::DefaultScrambleKey.empty());
   EXPECT_EQ(UnscrambleText(scrambled, scores::DefaultScrambleKey), u"early");

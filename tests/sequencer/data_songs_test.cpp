@@ -12,8 +12,7 @@ namespace {
 class DataSongs : public ::testing::Test {
  protected:
   void SetUp() override {
-    host_ = &platform::UseScriptedHost();
-    ResetSequencer();
+    host_ = &FreshStart();
     engine::EngineSettings[11] = 100;
     engine::EngineSettings[13] = 100;
     ASSERT_TRUE(folder_.Exists("Files/001/music/theme.ini"));

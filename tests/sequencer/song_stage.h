@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 #include "platform/platform.h"
 #include "sequencer/sequencer.h"
 
@@ -58,19 +59,10 @@ struct Note {
   bool operator==(const Note&) const = default;
 };
 
-// The sequencer's stems and channels as at start-up, so that cases run in one
-// process do not see each other's.
-inline void ResetSequencer() {
-  StopSong();
-  std::fill(std::begin(MusicSamples), std::end(MusicSamples), 0);
-  std::fill(std::begin(MusicSampleCounts), std::end(MusicSampleCounts), 0);
-}
-
 class SongStage : public ::testing::Test {
  protected:
   void SetUp() override {
-    host_ = &platform::UseScriptedHost();
-    ResetSequencer();
+    host_ = &FreshStart();
     engine::EngineSettings[11] = 100;
     engine::EngineSettings[13] = 100;
     std::string pattern = (fs::temp_directory_path() / "quill-song-XXXXXX").string();

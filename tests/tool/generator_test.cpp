@@ -51,11 +51,8 @@ TEST(SetColourFromHsl, LightnessEndsIgnoreHueAndSaturation) {
 class Generator : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::UseScriptedHost();
+    FreshStart();
     fw_set_auto_mid_handle(1);
-    for (int32_t& value : ToolSettings) value = 0;
-    for (int32_t& value : PaletteTable) value = 0;
-    PaletteOn = 0;
     ShapesImage = MakeSheet(3, [](int32_t cell, int32_t x, int32_t) {
       const bool white = cell == 0 || (cell == 2 && x < 32);
       return white ? 0xffffffffu : 0xff000000u;

@@ -15,8 +15,6 @@ class MenusTest : public ::testing::Test {
     stage_.StartWorkingState();
     tool::ShapeCount = 30;
     tool::FilterCount = 20;
-    tool::UiState = 0;
-    tool::MouseConsumed = 0;
     tool::ClearAllSettings();
   }
   // Places the pointer and sets button 1 as it is in this pass.

@@ -6,6 +6,7 @@
 #include <functional>
 #include <ostream>
 
+#include "fresh_start.h"
 #include "tool/tool.h"
 
 namespace {
@@ -32,7 +33,7 @@ const Axis kAxes[] = {
 class Movement_ : public ::testing::TestWithParam<Axis> {
  protected:
   void SetUp() override {
-    for (int32_t& value : ToolSettings) value = 0;
+    FreshStart();
     tool::SpriteWidth = 64;
     tool::SpriteHeight = 32;
   }

@@ -22,10 +22,7 @@ uint32_t Opaque(const Colour& c) {
 
 class PaletteTest : public ::testing::Test {
  protected:
-  PaletteTest() : stage(false) {
-    tool::UiState = 6;
-    tool::MouseConsumed = 0;
-  }
+  PaletteTest() : stage(false) { tool::UiState = 6; }
 
   // Every colour set, and each painted into its 2 x 2 cell of the swatch.
   void ExpectSwatchShowsTheTable() {

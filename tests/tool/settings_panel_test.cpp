@@ -15,8 +15,6 @@ class SettingsPanelTest : public ::testing::Test {
   SettingsPanelTest() {
     stage_.LoadCommonAssets();
     stage_.StartWorkingState();
-    tool::UiState = 0;
-    tool::MouseConsumed = 0;
     tool::ClearAllSettings();
     Mouse(0, 300, false);
   }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "fresh_start.h"
 #include "platform/platform.h"
 #include "tool/tool.h"
 
@@ -58,7 +59,7 @@ class ToolStage {
   // loads them (its loading screen is one present). With `with_data` false
   // the run folder holds only its empty folders (Files/Common, Files/001,
   // Palettes, Presets, Spritesheets) and nothing is loaded.
-  explicit ToolStage(bool with_data = true) : host_(platform::UseScriptedHost()) {
+  explicit ToolStage(bool with_data = true) : host_(FreshStart()) {
     original_dir_ = fs::current_path();
     std::string pattern = (fs::temp_directory_path() / "quill-tool-XXXXXX").string();
     root_ = mkdtemp(pattern.data());
@@ -68,7 +69,7 @@ class ToolStage {
       fs::create_directories(root_ / folder);
     }
     fs::current_path(root_ / "Files" / "001");
-    SetEngineGlobals();
+    engine::MouseMode = 1;  // as start-up sets it once the display is up
     fw_set_auto_mid_handle(1);
     fw_open_graphics(800, 600, 0, 60, 0);
     fw_set_virtual_resolution(800, 600);
@@ -169,21 +170,6 @@ class ToolStage {
     if (std::system(command.c_str()) != 0) {
       throw std::runtime_error("the data step failed: " + command);
     }
-  }
-
-  // What start-up and the display set-up would have set.
-  static void SetEngineGlobals() {
-    using namespace engine;
-    EngineSettings[5] = 800;
-    EngineSettings[6] = 600;
-    EngineSettings[11] = EngineSettings[12] = EngineSettings[13] = 50;
-    DrawLimits[1] = DrawLimits[2] = 50000;
-    DrawLimits[3] = 25000;
-    ChosenModeWidth = VirtualWidth = 800;
-    ChosenModeHeight = VirtualHeight = 600;
-    MouseMode = 1;
-    FrameRateTarget = 60;
-    LastFrameTime = NowMillis();
   }
 
   platform::ScriptedHost& host_;

@@ -16,8 +16,6 @@ class WidgetsTest : public ::testing::Test {
       engine::FontGrid[size] =
           fw_load_image_font(platform::FromUtf8(engine_stage::kFontPath), 10 + size, 4);
     }
-    tool::UiState = 0;
-    tool::MouseConsumed = 0;
   }
   // Places the pointer and sets the buttons as they are in this pass.
   void Mouse(int32_t x, int32_t y, bool left, bool right = false) {
