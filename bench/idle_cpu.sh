@@ -5,7 +5,7 @@
 #
 # Each repetition starts a private Xvfb server, lays out a fresh run folder
 # with that build's make-data, starts its quill-retro there, waits until the
-# loading is over, then reads the process's user + system time (all threads)
+# loading is over, then reads the time all its threads ran on a CPU
 # over SECONDS. Builds take turns within each repetition so that a change in
 # the machine's load hits them alike. Prints every reading and the median per
 # build. Needs Xvfb; runs without sound (SDL's dummy driver, OpenAL null).
@@ -34,7 +34,6 @@ for dir in "$@"; do
   builds+=("$dir")
 done
 
-ticks_per_second=$(getconf CLK_TCK)
 server=0
 program=0
 scratch=$(mktemp -d)
@@ -46,12 +45,17 @@ stop() {
 }
 trap 'stop; rm -rf "$scratch"' EXIT
 
-# User + system clock ticks of a process, all its threads included.
-cpu_ticks() {
-  local fields
-  read -ra fields <"/proc/$1/stat"
-  # The command name in field 2 has no spaces here, so the fields count plainly.
-  echo $((fields[13] + fields[14]))
+# Nanoseconds a process has run on a CPU, all its threads together. The
+# scheduler counts them exactly, where the user and system times of
+# /proc/PID/stat are sampled at each clock tick, which is coarse over 20 s
+# for a process that wakes up every millisecond.
+cpu_nanoseconds() {
+  local total=0 task runtime rest
+  for task in /proc/"$1"/task/*; do
+    read -r runtime rest <"$task/schedstat" 2>/dev/null || continue
+    total=$((total + runtime))
+  done
+  echo "$total"
 }
 
 start_xvfb() {
@@ -89,12 +93,11 @@ measure() {
   sleep 4
   kill -0 "$program" 2>/dev/null || { echo "$build/quill-retro ended early" >&2; exit 1; }
   local before after
-  before=$(cpu_ticks "$program")
+  before=$(cpu_nanoseconds "$program")
   sleep "$seconds"
-  after=$(cpu_ticks "$program")
+  after=$(cpu_nanoseconds "$program")
   stop
-  awk -v t=$((after - before)) -v hz="$ticks_per_second" -v s="$seconds" \
-    'BEGIN { printf "%.2f\n", 100 * t / hz / s }'
+  awk -v t=$((after - before)) -v s="$seconds" 'BEGIN { printf "%.2f\n", 100 * t / 1e9 / s }'
 }
 
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
