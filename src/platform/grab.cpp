@@ -16,8 +16,11 @@ struct Box {
   int32_t x0, y0, x1, y1;
 };
 
+// The common part of two boxes; all zero when they have none.
 Box Intersect(const Box& a, const Box& b) {
-  return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
+  const Box common{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1),
+                   std::min(a.y1, b.y1)};
+  return common.x0 < common.x1 && common.y0 < common.y1 ? common : Box{0, 0, 0, 0};
 }
 
 int32_t ClampToInt(int64_t value) {
@@ -44,20 +47,33 @@ void CopyMaskingBlack(uint32_t* out, const uint32_t* in, int32_t n) {
   for (; i < n; ++i) out[i] = (in[i] & 0xFFFFFFu) == 0 ? 0u : in[i];
 }
 
+// Fills the map from the buffer block at (x, y): the pixels of `read` (map
+// coordinates, inside the buffer) through `copy_row`, every other pixel 0.
+template <class CopyRow>
+void FillFromBuffer(Pixmap& pixmap, const BackBuffer& buffer, Box read, int32_t x, int32_t y,
+                    CopyRow copy_row) {
+  for (int32_t row = 0; row < pixmap.height; ++row) {
+    uint32_t* out = &pixmap.pixels[size_t(row) * pixmap.width];
+    if (row < read.y0 || row >= read.y1) {
+      std::fill(out, out + pixmap.width, 0u);
+      continue;
+    }
+    std::fill(out, out + read.x0, 0u);
+    copy_row(out + read.x0, &buffer.pixels[size_t(row + y) * buffer.width + size_t(read.x0 + x)],
+             read.x1 - read.x0);
+    std::fill(out + read.x1, out + pixmap.width, 0u);
+  }
+  ++pixmap.generation;
+}
+
 }  // namespace
 
 void CopyFromBackBuffer(Pixmap& pixmap, int32_t x, int32_t y) {
-  BackBuffer& buffer = TheBackBuffer();
-  std::fill(pixmap.pixels.begin(), pixmap.pixels.end(), 0u);  // outside the buffer
-  int64_t x0 = std::max<int64_t>(x, 0),
-          x1 = std::min<int64_t>(int64_t(x) + pixmap.width, buffer.width);
-  int64_t y0 = std::max<int64_t>(y, 0),
-          y1 = std::min<int64_t>(int64_t(y) + pixmap.height, buffer.height);
-  for (int64_t sy = y0; sy < y1 && x0 < x1; ++sy) {
-    std::memcpy(&pixmap.pixels[size_t(sy - y) * pixmap.width + size_t(x0 - x)],
-                &buffer.pixels[size_t(sy) * buffer.width + size_t(x0)], size_t(x1 - x0) * 4);
-  }
-  ++pixmap.generation;
+  const BackBuffer& buffer = TheBackBuffer();
+  const Box read = Intersect({0, 0, pixmap.width, pixmap.height}, BufferSeenFrom(buffer, x, y));
+  FillFromBuffer(pixmap, buffer, read, x, y, [](uint32_t* out, const uint32_t* in, int32_t n) {
+    std::memcpy(out, in, size_t(n) * 4);
+  });
 }
 
 // Outside the buffer, and outside what was drawn since a clear to black,
@@ -71,20 +87,9 @@ void GrabMaskedFromBackBuffer(Pixmap& pixmap, FrameCoverage& coverage, int32_t x
                       ClampToInt(int64_t(drawn.x1) - x), ClampToInt(int64_t(drawn.y1) - y)};
     read = Intersect(read, shifted);
   }
-  if (read.x0 >= read.x1 || read.y0 >= read.y1) read = Box{0, 0, 0, 0};
-  for (int32_t row = 0; row < pixmap.height; ++row) {
-    uint32_t* out = &pixmap.pixels[size_t(row) * pixmap.width];
-    if (row < read.y0 || row >= read.y1) {
-      std::fill(out, out + pixmap.width, 0u);
-      continue;
-    }
-    std::fill(out, out + read.x0, 0u);
-    CopyMaskingBlack(out + read.x0,
-                     &buffer.pixels[size_t(row + y) * buffer.width + size_t(read.x0 + x)],
-                     read.x1 - read.x0);
-    std::fill(out + read.x1, out + pixmap.width, 0u);
-  }
-  ++pixmap.generation;
+  FillFromBuffer(pixmap, buffer, read, x, y, [](uint32_t* out, const uint32_t* in, int32_t n) {
+    CopyMaskingBlack(out, in, n);
+  });
   coverage = BlockCoverage(pixmap, read.x0, read.y0, read.x1, read.y1);
 }
 

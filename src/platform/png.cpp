@@ -158,25 +158,10 @@ uint32_t fw_read_pixel(const PixmapRef& pixmap, int32_t x, int32_t y) {
   return pixmap->pixels[size_t(y) * pixmap->width + x];
 }
 
-namespace platform {
-namespace {
-[[gnu::noinline, gnu::cold]] void WritePixelAfterHeldCalls(Pixmap& pixmap, size_t at,
-                                                           uint32_t argb) {
-  DrawHeldCallsNow();
-  pixmap.pixels[at] = argb;
-  ++pixmap.generation;
-}
-}  // namespace
-}  // namespace platform
-
 void fw_write_pixel(const PixmapRef& pixmap, int32_t x, int32_t y, uint32_t argb) {
   if (!platform::InBounds(pixmap, x, y)) return;
-  const size_t at = size_t(y) * pixmap->width + x;
-  // Called for every pixel of a copy: the rare case goes out of line whole.
-  if (platform::calls_held) [[unlikely]] {
-    return platform::WritePixelAfterHeldCalls(*pixmap, at, argb);
-  }
-  pixmap->pixels[at] = argb;
+  platform::DrawHeldCalls();  // a held call must draw the pixels it was given
+  pixmap->pixels[size_t(y) * pixmap->width + x] = argb;
   ++pixmap->generation;
 }
 
