@@ -110,13 +110,10 @@ extern int32_t TrackChannel;
 // ---------------------------------------------------------------------------
 
 [[noreturn]] void AppMain();
-// Puts every engine global back to its value at the start of a run: empty
-// tables and lists, the default settings and key bindings, the window
-// title, the full draw budget, the backdrop's start colour and a frame stamp
-// taken now.
-void ResetEngineState();
-// The same for every subsystem: the engine's, the tool's, the sequencer's
-// and the scores' globals. Start-up begins with it.
+// Puts the globals of every subsystem back to their values at the start of
+// a run. The engine's: empty tables and lists, the default settings and key
+// bindings, the window title, the full draw budget, the backdrop's start
+// colour and a frame stamp taken now. Start-up begins with it.
 void ResetRunState();
 void LogLine(const Text& text);
 void LogLines(std::initializer_list<Text> lines);

@@ -90,8 +90,6 @@ void ResetSound() {
   TrackChannel = 0;
 }
 
-}  // namespace
-
 void ResetEngineState() {
   ResetConfiguration();
   ResetTitleAndRunValues();
@@ -102,6 +100,8 @@ void ResetEngineState() {
   ResetTextEntry();
   ResetSound();
 }
+
+}  // namespace
 
 void ResetRunState() {
   ResetEngineState();
