@@ -143,7 +143,6 @@ TEST_F(DisplaySetUp, AFullScreenTheDisplayRefusesOpensAWindowAndGoesOn) {
                                              "\tFullscreen refused, opening a window : 800x600,0",
                                              "-=-=-=-=-=-=-=-=-=-=-=-=-=-"}),
             "");
-  EngineSettings[1] = 0;
 }
 
 TEST_F(DisplaySetUp, ASecondSetUpReopensTheWindowWithoutTheJingle) {

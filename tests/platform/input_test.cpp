@@ -4,6 +4,7 @@
 #include <set>
 
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 #include "platform/sdl_host.h"
 
 namespace {
@@ -301,18 +302,13 @@ class SdlHostInput : public ::testing::Test {
  protected:
   void SetUp() override {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-    platform::InstallHost(platform::MakeSdlHost());
+    platform_stage::UseSdlHost();
     ASSERT_EQ(fw_open_graphics(80, 60, 0, 60, 0), 1);
     rt_delay(2);
-    fw_flush_keys();  // the window's own events, and presses left by others
-    fw_mouse_hit(1);
+    fw_flush_keys();  // the window's own events
   }
   // Quitting SDL also forgets the hint.
-  void TearDown() override {
-    fw_flush_keys();
-    fw_mouse_hit(1);
-    platform::UseScriptedHost();
-  }
+  void TearDown() override { platform::UseScriptedHost(); }
 };
 
 TEST_F(SdlHostInput, AKeyHeldForAFrameIsSeenHeldAndAQuickClickIsCounted) {

@@ -282,6 +282,7 @@ class KeepingHost : public platform::ScriptedHost {
 class RepeatedFrames : public ::testing::Test {
  protected:
   void SetUp() override {
+    platform::ResetPlatformState();
     auto host = std::make_unique<KeepingHost>();
     host_ = host.get();
     platform::InstallHost(std::move(host));
@@ -302,11 +303,6 @@ class RepeatedFrames : public ::testing::Test {
   }
   void TearDown() override {
     pixels_.reset();
-    rt_release_handle(image_);
-    fw_set_color(255, 255, 255);
-    fw_set_alpha(1);
-    fw_set_rotation(0);
-    fw_set_cls_color(0, 0, 0);
     platform::UseScriptedHost();
   }
   // The same whole state each pass, as a loop sets it.
@@ -405,7 +401,6 @@ TEST_F(RepeatedFrames, APassThatGrabsBeforeItsScreenRepeatsWhileTheGrabDoes) {
   EXPECT_EQ(Presents(), 3);
   EXPECT_EQ(Shown(603, 403), 0xFF00005Bu);
   EXPECT_EQ(Shown(2, 2), 0xFF0A141Eu);  // the screen's clear covers the painting
-  rt_release_handle(picture);
 }
 
 TEST_F(RepeatedFrames, DrawingOnWithoutAClearBuildsOnTheFrameShown) {

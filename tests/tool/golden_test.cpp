@@ -93,20 +93,7 @@ class BusySettings {
 
 class Golden : public ::testing::Test {
  protected:
-  // Notices and a pointer position left by earlier tests would show in the
-  // progress frames.
-  void SetUp() override {
-    stage_.SetUpTool();
-    engine::NoticeList.Clear();
-    stage_.host().Queue(tool_stage::MouseMove(0, 0));
-  }
-  void TearDown() override {
-    for (int32_t& value : ToolSettings) value = 0;
-    for (int32_t& value : PaletteTable) value = 0;
-    PaletteOn = 0;
-    AnimFrames = 0;
-    engine::NoticeList.Clear();
-  }
+  void SetUp() override { stage_.SetUpTool(); }
 
   static void UseSprite(int32_t width, int32_t height, int32_t seed) {
     SpriteName = u"Golden";
@@ -163,7 +150,6 @@ TEST_F(Golden, BatchSheetOfEightByEightSprites) {
   BusySettings(21).ApplyAll(5, true);
   stage_.host().QueueAtFrame(stage_.host().Presents() + 170, tool_stage::KeyDown(vk::kEscape));
   EXPECT_EQ(BuildSheet(BuildBatchSpritesheet), 5883586225369178847u);
-  fw_flush_keys();
 }
 
 TEST_F(Golden, ColourVariantSheetOfTwentyFourByFortySprites) {

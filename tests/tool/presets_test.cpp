@@ -226,7 +226,6 @@ TEST_F(PresetTest, ANameThatIsNotAPlainFileNameIsRefusedAndTouchesNoFile) {
   EXPECT_EQ(Snapshot(stage), before);
   EXPECT_EQ(tool::PresetList.Count(), 1);
   ExpectInWeekFolder();
-  engine::NoticeList.Clear();
 }
 
 TEST_F(PresetTest, ASaveWithoutAnIconOrAPresetsFolderFails) {
