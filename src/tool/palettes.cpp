@@ -93,6 +93,8 @@ void LoadNamedPalette(const Text& name) {
   if (IsReadablePalette(PaletteSwatchImage)) {
     SampleLoadedPalette();
   } else {
+    // The notice above has already named the file; say what came of it.
+    engine::AddNotice(u"Could not read " + name + u".png : Random Palette", 1);
     MakeRandomPalette();
   }
 }

@@ -1,4 +1,6 @@
 // The two controls that edit the settings block: the slider and the toggle.
+#include <algorithm>
+
 #include "engine/engine.h"
 #include "tool.h"
 #include "tool_draw.h"
@@ -13,6 +15,10 @@ using engine::SelectFont;
 
 constexpr int32_t kTravel = 150;  // fill width of a full bar
 constexpr int32_t kDragSpan = 148;
+// The grey value box begins 154 pixels in and is 45 wide; a number centred 179
+// pixels in stays inside it while half its width is at most 20.
+constexpr int32_t kValueCentre = 179, kValueHalfRoom = 20;
+constexpr int32_t kBoxInnerLeft = 155, kBoxInnerWidth = 43;
 
 // The fill of a bar that starts at its left end.
 void DrawPlainFill(int32_t x, int32_t y, int32_t min, int32_t range, int32_t value, bool hovered) {
@@ -35,6 +41,30 @@ void DrawCentredFill(int32_t x, int32_t y, int32_t min, int32_t max, int32_t ran
     const int32_t width = wrap_div(wrap_mul(value, zero), min);
     FillRect(x + zero - width + 1, y + 13, width, 14, hovered ? kHoverNegative : kBarRed);
   }
+}
+
+// The slider's number in its value box. Every value the controls can set fits
+// there in the label's font; a longer one, which only a damaged preset holds,
+// is drawn in the same typeface's smallest size (family 2, size 0), squeezed
+// to the box when even that is too wide, so that it never covers the controls
+// beside it.
+void DrawValueText(int32_t x, int32_t y, int32_t value) {
+  const Text text = rt_string_from_int(value);
+  SelectFont(1, 0);
+  SetColour(kBlack);
+  const int32_t width = fw_text_width(text);
+  if (width - width / 2 <= kValueHalfRoom) {
+    DrawTextAligned(x + kValueCentre, y + 20, text, 1, 1);
+    return;
+  }
+  SelectFont(2, 0);
+  const int32_t small_width = fw_text_width(text);
+  const float squeeze = std::min(1.0f, float(kBoxInnerWidth) / float(small_width));
+  const int32_t drawn_width = int32_t(float(small_width) * squeeze);
+  fw_set_scale(squeeze, 1.0f);
+  DrawTextAligned(x + kBoxInnerLeft + (kBoxInnerWidth - drawn_width) / 2, y + 20, text, 0, 1);
+  fw_set_scale(1.0f, 1.0f);
+  SelectFont(1, 0);  // the panel's headings draw in the font a slider leaves
 }
 
 // The value the mouse gives the slider in this pass, or `value` unchanged.
@@ -64,14 +94,14 @@ int32_t DrawSlider(const Text& label, int32_t x, int32_t y, int32_t min, int32_t
   FillRect(x + 154, y + 13, 45, 14, kGrey);
   const int32_t range = wrap_sub(max, min);
   const bool hovered = MouseInRect(x, y + 12, 152, 20) == 1;
+  // A value past either end shows a bar at that end, kept to its track.
+  const int32_t shown = engine::ClampInt(value, min, max);
   if (min >= 0) {
-    DrawPlainFill(x, y, min, range, value, hovered);
+    DrawPlainFill(x, y, min, range, shown, hovered);
   } else {
-    DrawCentredFill(x, y, min, max, range, value, hovered);
+    DrawCentredFill(x, y, min, max, range, shown, hovered);
   }
-  SelectFont(1, 0);
-  SetColour(kBlack);
-  DrawTextAligned(x + 179, y + 20, rt_string_from_int(value), 1, 1);
+  DrawValueText(x, y, value);
   return SliderInput(x, y, min, max, value);
 }
 

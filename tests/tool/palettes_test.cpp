@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tool_stage.h"
 
 namespace {
@@ -96,18 +98,26 @@ TEST_F(PaletteTest, ALoadedPaletteReadsTheTopLeftPixelOfEachCell) {
   ExpectIdleInWeekFolder();
 }
 
-TEST_F(PaletteTest, AMissingOrTooSmallPaletteImageGivesARandomPalette) {
-  stage.WritePng("Palettes/Tiny.png", 14, 15, 0xFF000000u);
-  tool::PaletteCount = 2;
-  tool::PaletteNames[1] = u"Gone";
-  tool::PaletteNames[2] = u"Tiny";
-  for (int32_t index : {1, 2}) {
+TEST_F(PaletteTest, APaletteImageThatCannotBeUsedGivesARandomPaletteAndSaysSo) {
+  stage.WritePng("Palettes/Whole.png", 16, 16);
+  const std::string whole = stage.Read("Palettes/Whole.png");
+  stage.Write("Palettes/Cut.png", whole.substr(0, whole.size() / 2));
+  stage.Write("Palettes/Text.png", "not a picture\r\n");
+  stage.WritePng("Palettes/Tiny.png", 14, 14, 0xFF000000u);
+  stage.WritePng("Palettes/Narrow.png", 14, 15, 0xFF000000u);
+  stage.WritePng("Palettes/Low.png", 15, 14, 0xFF000000u);
+  const std::vector<Text> names{u"Gone", u"Cut", u"Text", u"Tiny", u"Narrow", u"Low"};
+  tool::PaletteCount = int32_t(names.size());
+  std::ranges::copy(names, tool::PaletteNames + 1);
+  for (int32_t index = 1; index <= tool::PaletteCount; ++index) {
+    const Text& name = tool::PaletteNames[index];
     engine::NoticeList.Clear();
     fw_seed_rnd(3);
     tool::SelectPalette(index);
     EXPECT_EQ(tool::PaletteOn, 1);
     EXPECT_EQ(ToolStage::Notices(),
-              std::vector<Text>{u"Loaded Palette : " + tool::PaletteNames[index]});
+              (std::vector<Text>{u"Loaded Palette : " + name,
+                                 u"Could not read " + name + u".png : Random Palette"}));
     int32_t black = 0;
     for (int32_t i = 0; i < 64; ++i) black += TableColour(i) == Colour{0, 0, 0};
     EXPECT_LT(black, 64);  // not read as black

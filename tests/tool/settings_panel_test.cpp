@@ -112,4 +112,40 @@ TEST_F(SettingsPanelTest, FramesSliderShowsZeroUntilMovedThenOneToSixteen) {
   EXPECT_EQ(tool::ToolSettings[20], 1);
 }
 
+// Every value of a damaged preset stays as it was stored, and each is drawn
+// inside its own control: wherever the screen of in-range values shows more
+// than a control's black strip or grey value box, the damaged screen is the
+// same.
+TEST_F(SettingsPanelTest, ADamagedPresetKeepsItsValuesAndDrawsInsideItsControls) {
+  std::string every_value_lowest;
+  for (int32_t i = 0; i < 3201; ++i) every_value_lowest += std::string("\0\0\0\x80", 4);
+  stage_.AddPreset("Broken", every_value_lowest);
+  fw_set_cls_color(30, 60, 90);
+  auto screen_with_every_control = [&] {
+    tool::ToolSettings[200] = 1;  // layer 1 on and two frames: every control shows
+    tool::ToolSettings[20] = 2;
+    Draw();
+    return fw_grab_pixmap(0, 0, 800, 600);
+  };
+  const platform::PixmapRef in_range = screen_with_every_control();
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 1);
+  tool::PresetList.ForEach([](const auto& record) { tool::ApplyPreset(*record); });
+  const platform::PixmapRef damaged = screen_with_every_control();
+
+  for (int32_t i = 0; i < 3200; ++i) {
+    if (i != 200 && i != 20) {
+      ASSERT_EQ(tool::ToolSettings[i], INT32_MIN) << i;
+    }
+  }
+  for (size_t i = 0; i < damaged->pixels.size(); ++i) {
+    const uint32_t was = in_range->pixels[i];
+    const uint32_t red = was >> 16 & 0xFF, green = was >> 8 & 0xFF, blue = was & 0xFF;
+    const bool black_to_grey = red == green && green == blue && blue <= 120;
+    if (!black_to_grey) {
+      ASSERT_EQ(damaged->pixels[i], in_range->pixels[i]) << i % 800 << ", " << i / 800;
+    }
+  }
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // buttons pressed through the scripted host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/engine_stage.h"
 #include "tool/tool.h"
 
@@ -85,6 +87,52 @@ TEST_F(WidgetsTest, AroundZeroSliderFillsEitherSideOfItsZeroLine) {
   EXPECT_EQ(Pixel(80 + 76, row), kBlue);
   EXPECT_EQ(Pixel(80 + 76 + 28, row), kBlue);
   EXPECT_EQ(Pixel(80 + 76 + 29, row), kBlack);
+}
+
+// Where a pixel of the band around a slider at (x, y) may differ from the
+// clear colour: the label, the strip with its bar only on the 150-pixel track
+// and its number only in the grey box, and the zero line, which ends one row
+// below the strip.
+::testing::AssertionResult PaintsOnlyItsOwnArea(const platform::PixmapRef& band, int32_t x,
+                                                int32_t y, int32_t zero_column) {
+  constexpr uint32_t kBlack = 0xFF000000u, kWhite = 0xFFFFFFFFu;
+  constexpr uint32_t kBarColours[] = {kBlack, kWhite, 0xFF7878FFu, 0xFFFF7878u};
+  bool number_shown = false;
+  for (int32_t py = 0; py < band->height; ++py) {
+    for (int32_t px = 0; px < band->width; ++px) {
+      const uint32_t pixel = fw_read_pixel(band, px, py);
+      const int32_t dx = px - x, dy = py - y;
+      const bool rows = dy >= 13 && dy <= 26;
+      bool fits = pixel == fw_read_pixel(band, 0, 0);
+      if (dx >= 0 && dx < 200 && dy >= 0 && dy < 12) fits = true;  // label
+      if (dx >= 0 && dx < 200 && dy >= 12 && dy < 28) fits = pixel == kBlack || pixel == kWhite;
+      if (dx >= 1 && dx <= 150 && rows) fits = std::ranges::count(kBarColours, pixel) == 1;
+      if (dx == zero_column && dy == 28) fits = fits || pixel == kWhite;
+      if (dx >= 154 && dx < 199 && rows) {
+        fits = true;
+        number_shown = number_shown || pixel != 0xFF787878u;
+      }
+      if (!fits) return ::testing::AssertionFailure() << "paints " << dx << ", " << dy;
+    }
+  }
+  if (!number_shown) return ::testing::AssertionFailure() << "shows no number";
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(WidgetsTest, AnyStoredValueIsReturnedAsItCameAndDrawnInsideItsSlider) {
+  constexpr int32_t kX = 80, kY = 269, kBandTop = kY - 20;
+  Mouse(0, 0, false);
+  fw_set_cls_color(30, 60, 90);
+  for (auto [min, max] : {std::pair{0, 255}, {1, 16}, {-255, 255}, {-16, 16}}) {
+    const int32_t zero_column = min < 0 ? 1 + -min * 150 / (max - min) : -1;
+    for (int32_t value : {INT32_MIN, INT32_MAX, min - 1, max + 1, -1000000, 999999, min, max}) {
+      fw_cls();
+      EXPECT_EQ(tool::DrawSlider(u"Light Randomness", kX, kY, min, max, value), value);
+      EXPECT_TRUE(PaintsOnlyItsOwnArea(fw_grab_pixmap(0, kBandTop, 800, 70), kX, kY - kBandTop,
+                                       zero_column))
+          << min << ".." << max << " holding " << value;
+    }
+  }
 }
 
 TEST_F(WidgetsTest, FramesSliderKeepsItsUntouchedZeroAndAPressGivesOneToSixteen) {
