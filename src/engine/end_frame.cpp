@@ -131,7 +131,7 @@ bool QuitRequested() { return AltF4Held() || fw_app_terminate_requested() != 0; 
 
 }  // namespace
 
-bool FrameShown() { return EngineSettings[7] == 0 || FrameSkipPhase == 0; }
+bool FrameShown() { return EngineSettings[kSlowSystemSetting] == 0 || FrameSkipPhase == 0; }
 
 int32_t EndFrame(int32_t, int32_t, int32_t show_pointer) {
   UpdateScorePopups();

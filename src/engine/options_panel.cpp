@@ -98,7 +98,9 @@ void DrawVolumeSliders(int32_t x1) {
     int32_t setting;
     int32_t dy;
     const char16_t* label;
-  } kSliders[] = {{11, 70, u"Master Volume"}, {12, 120, u"Sounds"}, {13, 170, u"Music"}};
+  } kSliders[] = {{kMasterVolumeSetting, 70, u"Master Volume"},
+                  {kSoundVolumeSetting, 120, u"Sounds"},
+                  {kMusicVolumeSetting, 170, u"Music"}};
   for (const auto& slider : kSliders) {
     int32_t& value = EngineSettings[slider.setting];
     value = SnapVolume(VolumeSlider(value, x1, OptionsPanelY + slider.dy, slider.label));
@@ -258,14 +260,14 @@ int32_t OptionsMenuFrame() {
   DrawCounts[2] = 0;
   SetColourAlpha(80, 255, 80, 1.0f);
   DrawPanelText(20, OptionsPanelY + 4, u"Graphics");
-  SettingChooserRow(1, 20, 30, 13, u"Windowed", u"Fullscreen", u"", u"", u"", u"");
+  SettingChooserRow(kFullScreenSetting, 20, 30, 13, u"Windowed", u"Fullscreen", u"", u"", u"", u"");
   SetColourAlpha(80, 255, 80, 1.0f);
-  SettingChooserRow(7, 20, 108, 18, u"Draw all Frames|Decent System", u"Frameskip|Slow System", u"",
-                    u"", u"", u"");
+  SettingChooserRow(kSlowSystemSetting, 20, 108, 18, u"Draw all Frames|Decent System",
+                    u"Frameskip|Slow System", u"", u"", u"", u"");
   DrawApplyButton();
   if (MouseMode == 0) DrawKeyBindingBlocks();
   const int32_t x1 = VirtualWidth - 280;
-  SettingChooserRow(14, x1, 20, 24, u"AUDIO", u"", u"", u"", u"", u"");
+  SettingChooserRow(kAudioDriverSetting, x1, 20, 24, u"AUDIO", u"", u"", u"", u"", u"");
   SetScaleXY(1.0f);
   SetColourAlpha(255, 180, 180, 1.0f);
   DrawPanelText(x1, OptionsPanelY + 50, u"Changes require a Restart");

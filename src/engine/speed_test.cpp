@@ -90,7 +90,7 @@ void ApplyFloors() {
   if (DrawLimits[1] < 1000) {
     DrawLimits[1] = 1000;
     FrameRateTarget = kSlowSystemTarget;
-    EngineSettings[7] = 1;
+    EngineSettings[kSlowSystemSetting] = 1;
   }
   if (DrawLimits[2] < 500) DrawLimits[2] = 500;
   if (DrawLimits[3] < 250) DrawLimits[3] = 250;
@@ -100,7 +100,7 @@ void ApplyFloors() {
 
 int32_t RunEngineTest(int32_t target, int32_t sprite_scale) {
   DebugOverlayOn = 0;
-  if (EngineSettings[7] == 1) target = kSlowSystemTarget;
+  if (EngineSettings[kSlowSystemSetting] == 1) target = kSlowSystemTarget;
   FrameRateTarget = target;
   DrawLimits[1] = 500;
   DrawLimits[2] = 500;

@@ -69,7 +69,7 @@ TEST_F(Hub, AClockSetBackNeitherStallsNorDividesByZero) {
 }
 
 TEST_F(Hub, SlowSystemSkipsEveryOtherFlipAndDefersF11ToADrawnFrame) {
-  EngineSettings[7] = 1;
+  EngineSettings[kSlowSystemSetting] = 1;
   int32_t presents = host_.Presents();
   Frames(1);
   EXPECT_EQ(host_.Presents(), presents + 1);

@@ -68,7 +68,7 @@ TEST_F(SpeedTest, AMachineHoldingTheTargetThroughoutGetsTwoFifthsOfTheLastStep) 
   EXPECT_EQ(FramesShown(), kIntroFrames + 40 * kFramesPerStep);
   EXPECT_EQ(Limits(), (std::vector<int32_t>{8000, 8000, 4000}));
   EXPECT_EQ(engine::FrameRateTarget, 60);
-  EXPECT_EQ(engine::EngineSettings[7], 0);
+  EXPECT_EQ(engine::EngineSettings[engine::kSlowSystemSetting], 0);
   EXPECT_EQ(engine::DebugOverlayOn, 0);
   std::vector<Text> log = stage_.LogLines();
   auto start = std::find(log.begin(), log.end(), u"Starting Engine Test");
@@ -83,7 +83,7 @@ TEST_F(SpeedTest, AMachineFailingAtOneThousandGetsTheFloorsAndSlowSystemMode) {
   EXPECT_EQ(FramesShown(), kIntroFrames + 2 * kFramesPerStep);
   EXPECT_EQ(ResultLines(), Results(60, 0, 0, 0, true));
   EXPECT_EQ(Limits(), (std::vector<int32_t>{1000, 500, 250}));
-  EXPECT_EQ(engine::EngineSettings[7], 1);
+  EXPECT_EQ(engine::EngineSettings[engine::kSlowSystemSetting], 1);
   EXPECT_EQ(engine::FrameRateTarget, 30);
 }
 
@@ -92,7 +92,7 @@ TEST_F(SpeedTest, BestTwoThousandFloorsOnlyTheMainSprites) {
   engine::RunEngineTest(60, 2);
   EXPECT_EQ(ResultLines(), Results(60, 800, 800, 400, true));
   EXPECT_EQ(Limits(), (std::vector<int32_t>{1000, 800, 400}));
-  EXPECT_EQ(engine::EngineSettings[7], 1);
+  EXPECT_EQ(engine::EngineSettings[engine::kSlowSystemSetting], 1);
 }
 
 TEST_F(SpeedTest, ARateExactlyAtTheThresholdCountsAndEndsTheMeasure) {
@@ -103,7 +103,7 @@ TEST_F(SpeedTest, ARateExactlyAtTheThresholdCountsAndEndsTheMeasure) {
 }
 
 TEST_F(SpeedTest, SlowSystemModeAtTheStartAimsForThirtyWithThresholdsOfTwentyEight) {
-  engine::EngineSettings[7] = 1;
+  engine::EngineSettings[engine::kSlowSystemSetting] = 1;
   // 30 ms frames give 32 frames per second: enough for 28, not for 58.
   stage_.host().on_delay = [](platform::ScriptedHost& host, int32_t) { host.Advance(29); };
   engine::RunEngineTest(60, 2);
