@@ -284,7 +284,7 @@ int32_t RunSpriteToolLoop() {
   LoopState loop;
   while (true) {
     StartPass();
-    AnimFrames = ToolSettings[20];
+    AnimFrames = ToolSettings[kFrameCount];
     TickPreviewClock(loop);
     engine::BeginFrame(1);
     engine::ResetDrawState();
