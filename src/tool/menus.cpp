@@ -44,7 +44,7 @@ const MenuRow kSpritesheetRows[] = {
 
 // A press outside an open overlay's box closes it without using the press.
 void CloseOnPressOutside(int32_t x, int32_t y, int32_t w, int32_t h) {
-  if (MouseInRect(x, y, w, h) == 0 && FreshPress()) UiState = 0;
+  if (MouseInRect(x, y, w, h) == 0 && FreshPress()) UiState = kUiIdle;
 }
 
 void ShowDropDown(int32_t left, std::span<const MenuRow> rows) {
@@ -102,7 +102,7 @@ void ChooseSize(int32_t width, int32_t height) {
   MouseConsumed = 1;
   SpriteHeight = height;
   SpriteWidth = width;
-  UiState = 0;
+  UiState = kUiIdle;
   engine::AddNotice(u"Set size to " + rt_string_from_int(width) + u"x" + rt_string_from_int(height),
                     1);
   rt_replace_handle(SpriteImage, fw_create_image(width, height, 128, 9));

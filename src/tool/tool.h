@@ -93,7 +93,18 @@ int32_t SetUpSpriteTool();
 // Frame loop (frame_loop.cpp)
 // ---------------------------------------------------------------------------
 
-extern int32_t UiState;  // 0 idle, 1 palette, 2 size, 3 tile view, 5 sheets, 6 settings, 10 name
+// What the frame loop shows over its panels: a menu, the tile view or the
+// name box taking keys.
+enum UiStateValue : int32_t {
+  kUiIdle = 0,
+  kUiPaletteMenu = 1,
+  kUiSizeMenu = 2,
+  kUiTileView = 3,
+  kUiSpritesheetMenu = 5,
+  kUiSettingsMenu = 6,
+  kUiNameEditing = 10,
+};
+extern int32_t UiState;
 extern int32_t MouseConsumed;
 extern int32_t NameBoxActive;
 extern Text SpriteName;
