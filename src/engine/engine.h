@@ -105,8 +105,10 @@ extern int32_t DrawCounts[20];
 extern float BackdropColour[3];
 extern float BackdropTarget[3];
 
-// Options panel (options_panel.cpp).
+// Options panel (options_panel.cpp): its top edge, which rests at 0 open and
+// a whole panel height above the screen closed.
 extern int32_t OptionsPanelY;
+constexpr int32_t kOptionsPanelClosedY = -300;
 
 // Text entry (text_entry.cpp).
 extern int32_t BackspaceRepeat;

@@ -64,7 +64,7 @@ void ResetHub() {
   CameraX = CameraY = 0.0f;
   NoticeList.Clear();
   PopupList.Clear();
-  OptionsPanelY = -300;  // closed
+  OptionsPanelY = kOptionsPanelClosedY;
 }
 
 void ResetDrawing() {

@@ -8,18 +8,19 @@
 namespace platform {
 namespace {
 
-// Keys whose press a Windows message loop also delivers as a character.
+// Keys whose press a Windows message loop also delivers as a character, the
+// character's code being the key's own.
 int32_t ControlCharacter(SDL_Scancode scancode) {
   switch (scancode) {
     case SDL_SCANCODE_BACKSPACE:
-      return 8;
+      return vk::kBackspace;
     case SDL_SCANCODE_TAB:
-      return 9;
+      return vk::kTab;
     case SDL_SCANCODE_RETURN:
     case SDL_SCANCODE_KP_ENTER:
-      return 13;
+      return vk::kEnter;
     case SDL_SCANCODE_ESCAPE:
-      return 27;
+      return vk::kEscape;
     default:
       return 0;
   }

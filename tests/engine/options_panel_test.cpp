@@ -59,7 +59,7 @@ class OptionsPanelTest : public ::testing::Test {
 };
 
 TEST_F(OptionsPanelTest, SlidesThirtyTwoPixelsAFrameToItsRestAndBack) {
-  engine::OptionsPanelY = -300;
+  engine::OptionsPanelY = engine::kOptionsPanelClosedY;
   std::vector<int32_t> opening, closing;
   for (int i = 0; i < 11; ++i) {
     engine::OptionsMenuFrame();
@@ -78,7 +78,7 @@ TEST_F(OptionsPanelTest, SlidesThirtyTwoPixelsAFrameToItsRestAndBack) {
 
 TEST_F(OptionsPanelTest, ClosedPanelDrawsNothing) {
   engine::OptionsOpen = 0;
-  engine::OptionsPanelY = -300;
+  engine::OptionsPanelY = engine::kOptionsPanelClosedY;
   fw_set_cls_color(1, 2, 3);
   fw_cls();
   platform::PixmapRef before = fw_grab_pixmap(0, 0, 800, 600);
