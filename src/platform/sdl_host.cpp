@@ -107,7 +107,9 @@ std::unique_ptr<Host> MakeSdlHost() { return std::make_unique<SdlHost>(); }
 
 SdlHost::SdlHost() { SDL_Init(SDL_INIT_TIMER); }
 
-SdlHost::~SdlHost() {
+SdlHost::~SdlHost() { ShutDownSdl(); }
+
+void SdlHost::ShutDownSdl() {
   CloseAudio();
   CloseWindow();
   CloseJoysticks();
@@ -120,11 +122,10 @@ void SdlHost::Delay(int32_t ms) {
   if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
 }
 
+// The window and the audio device go before the process ends; a second
+// shut-down from the host's destructor finds nothing left to close.
 void SdlHost::EndProcess(int32_t code) {
-  CloseAudio();
-  CloseWindow();
-  CloseJoysticks();
-  SDL_Quit();
+  ShutDownSdl();
   std::exit(code);
 }
 

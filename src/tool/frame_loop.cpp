@@ -49,7 +49,7 @@ void StartValues() {
   SelectPalette(0);
   TicksPerFrame = 8;
   SpriteSeed = rt_millisecs();
-  SpriteImage = fw_create_image(SpriteWidth, SpriteHeight, 128, 9);
+  RemakeSpriteImage();
 }
 
 void StartPass() {
@@ -64,13 +64,6 @@ void TickPreviewClock(LoopState& loop) {
   loop.pass_counter = wrap_add(loop.pass_counter, 1);
   if (loop.pass_counter >= wrap_mul(TicksPerFrame, AnimFrames)) loop.pass_counter = 0;
   if (wrap_mod(loop.pass_counter, TicksPerFrame) == 0) GenerateSpriteFrame(loop.ShownFrame(), 0);
-}
-
-// The scale that fits a w x h picture into a square of `side` pixels; 0 for
-// a picture without size.
-int32_t FitScale(int32_t side, int32_t w, int32_t h) {
-  if (w <= 0 || h <= 0) return 0;
-  return std::min(side / w, side / h);
 }
 
 void ScrollPresetColumn(int32_t& scroll) {
@@ -279,6 +272,18 @@ void RunOverlays() {
 }
 
 }  // namespace
+
+void RemakeSpriteImage() {
+  constexpr int32_t kFrames = 128;
+  constexpr int32_t kMaskedAndDynamic = 9;
+  rt_replace_handle(SpriteImage,
+                    fw_create_image(SpriteWidth, SpriteHeight, kFrames, kMaskedAndDynamic));
+}
+
+int32_t FitScale(int32_t side, int32_t w, int32_t h) {
+  if (w <= 0 || h <= 0) return 0;
+  return std::min(side / w, side / h);
+}
 
 int32_t RunSpriteToolLoop() {
   StartValues();

@@ -364,7 +364,7 @@ void FinishFrame(const FrameJob& job) {
   FrameView sprite(fw_lock_image(SpriteImage, job.frame, 1, 1), job.width, job.height);
   FrameView preview(fw_lock_image(PreviewImage, job.frame, 1, 1), kCanvasSize, kCanvasSize);
   fw_set_cls_color(120, 120, 120);
-  const int32_t scale = std::min(kCanvasSize / job.width, kCanvasSize / job.height);
+  const int32_t scale = FitScale(kCanvasSize, job.width, job.height);
   PreviewScale = scale;
   ClearAroundPreview(preview, job, scale);
 

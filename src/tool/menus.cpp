@@ -105,7 +105,7 @@ void ChooseSize(int32_t width, int32_t height) {
   UiState = kUiIdle;
   engine::AddNotice(u"Set size to " + rt_string_from_int(width) + u"x" + rt_string_from_int(height),
                     1);
-  rt_replace_handle(SpriteImage, fw_create_image(width, height, 128, 9));
+  RemakeSpriteImage();
 }
 
 void DrawSizeGridLines() {

@@ -53,6 +53,7 @@ enum LayerOffset : int32_t {
 };
 // A movement's entries after its amplitude.
 enum MovementOffset : int32_t { kMovePercent = 1, kMoveWaveY = 2, kMoveWaveX = 3, kMoveCycle = 4 };
+
 extern platform::List<data> PresetList;
 // The record the preset scan and the preset column are visiting.
 extern std::shared_ptr<data> PresetCursor;
@@ -111,9 +112,16 @@ extern Text SpriteName;
 extern int32_t SpriteSeed;
 extern int32_t SpriteWidth, SpriteHeight;
 extern int32_t SpriteImage;
+// Makes SpriteImage anew at the working size, with a frame for each the
+// generator may paint; the old one is let go.
+void RemakeSpriteImage();
 extern int32_t AnimFrames;
 extern int32_t TicksPerFrame;
 extern int32_t PreviewScale;
+
+// The largest whole scale that fits a w x h picture into a square of `side`
+// pixels; 0 for a picture without size.
+int32_t FitScale(int32_t side, int32_t w, int32_t h);
 
 int32_t RunSpriteToolLoop();
 
