@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   if (driver_line_seen != 0 && driver_line_seen != 1) abort();
-  if (EngineSettings[14] < 0 || EngineSettings[14] >= 4) abort();
+  if (EngineSettings[kAudioDriverSetting] < 0 || EngineSettings[kAudioDriverSetting] >= 4) abort();
   if (KeyMap[100] != 0) abort();
   return 0;
 }

@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return scripted;
   }();
   using namespace sequencer;
-  engine::EngineSettings[11] = 100;
-  engine::EngineSettings[13] = 100;
+  engine::EngineSettings[engine::kMasterVolumeSetting] = 100;
+  engine::EngineSettings[engine::kMusicVolumeSetting] = 100;
   fs::path previous = fs::current_path();
   fs::current_path(folder.path);
   WriteSongFile(data, size);

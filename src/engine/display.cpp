@@ -47,18 +47,18 @@ void ListAcceptedModes() {
     ++ModeCount;
     ModeWidths[ModeCount] = w;
     ModeHeights[ModeCount] = h;
-    if (w == EngineSettings[5] && h == EngineSettings[6]) {
-      EngineSettings[4] = ModeCount;
+    if (w == EngineSettings[kWidthSetting] && h == EngineSettings[kHeightSetting]) {
+      EngineSettings[kModeSetting] = ModeCount;
       ChosenModeWidth = w;
       ChosenModeHeight = h;
     }
   }
-  EngineSettings[5] = ChosenModeWidth;
-  EngineSettings[6] = ChosenModeHeight;
+  EngineSettings[kWidthSetting] = ChosenModeWidth;
+  EngineSettings[kHeightSetting] = ChosenModeHeight;
 }
 
 int32_t ChooseDepth() {
-  if (EngineSettings[1] != 1) return 0;
+  if (EngineSettings[kFullScreenSetting] != 1) return 0;
   for (int32_t depth : {32, 24, 16}) {
     if (fw_graphics_mode_exists(800, 600, depth, 0) == 1) return depth;
   }
@@ -99,7 +99,7 @@ void OpenWindow(const Text& sentinel) {
   if (fw_open_graphics(800, 600, depth, 60, 0) == 0 && OpenWindowInstead(depth) == 0) {
     EndWithError(u"Quill Retro: the 800x600 window could not be opened.");
   }
-  EngineSettings[2] = 0;
+  EngineSettings[kWideScreenSetting] = 0;
   VirtualWidth = 800;
   VirtualHeight = 600;
   fw_set_virtual_resolution(800, 600);
@@ -132,8 +132,7 @@ void ShowLoadingScreenWithJingle() {
   DrawStripedBackdrop();
   ChannelTable[256] = fw_cue_sound(BadgeSound, 0);
   if (ChannelTable[256] != 0) {
-    float volume = float(wrap_mul(EngineSettings[12], EngineSettings[11])) / 100.0f / 100.0f;
-    fw_set_channel_volume(ChannelTable[256], volume);
+    fw_set_channel_volume(ChannelTable[256], VolumeLevel(kSoundVolumeSetting));
     fw_resume_channel(ChannelTable[256]);
   }
   fw_flip(-1);
@@ -179,7 +178,7 @@ void ApplyGraphicsSettings() {
     fw_close_graphics();
     LogLine(u"\tChanged Graphics Mode ingame.");
   }
-  EngineSettings[3] = 0;
+  EngineSettings[kGraphicsEngineSetting] = 0;
   fw_set_graphics_driver(fw_gl_2d_driver(), 2);
   LogLine(u"\tUsing OpenGL Driver");
   const Text sentinel = StartSentinelPath();

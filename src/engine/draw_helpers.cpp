@@ -17,7 +17,6 @@ constexpr int32_t kMainSlot = 1;
 constexpr int32_t kGlowSlot = 2;
 constexpr int32_t kFirstResetSlot = 1;
 constexpr int32_t kLastResetSlot = 10;
-constexpr int32_t kSlowSystemSetting = 7;
 constexpr int32_t kLightBlendKind = 3;
 
 bool ValidSlot(int32_t slot) { return slot >= 0 && slot < 20; }

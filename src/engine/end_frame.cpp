@@ -81,7 +81,7 @@ void LatchMouse() {
 // signed difference from the stamp keeps this right across the clock's wrap;
 // a clock that reads before the stamp (it was set back) ends the wait rather
 // than stalling for the whole turn of the clock.
-void PaceFrame() {
+void SleepUntilFrameDue() {
   int32_t since = wrap_sub(LastFrameTime, 2);
   while (true) {
     rt_delay(1);
@@ -131,7 +131,7 @@ bool QuitRequested() { return AltF4Held() || fw_app_terminate_requested() != 0; 
 
 }  // namespace
 
-bool FrameShown() { return EngineSettings[7] == 0 || FrameSkipPhase == 0; }
+bool FrameShown() { return EngineSettings[kSlowSystemSetting] == 0 || FrameSkipPhase == 0; }
 
 int32_t EndFrame(int32_t, int32_t, int32_t show_pointer) {
   UpdateScorePopups();
@@ -145,7 +145,7 @@ int32_t EndFrame(int32_t, int32_t, int32_t show_pointer) {
   DrawDebugOverlay();
   DrawPointer(show_pointer);
   LatchMouse();
-  PaceFrame();
+  SleepUntilFrameDue();
   sequencer::MusicTick();
   DrawNotices();
   Flip();

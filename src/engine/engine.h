@@ -41,6 +41,22 @@ extern Text WindowTitle;
 
 // Start-up, configuration and log (start_up.cpp, setup_ini.cpp, log.cpp).
 extern int32_t EngineSettings[100];
+// The EngineSettings slots the program reads; no other slot is used. Full
+// screen is 0 or 1; the graphics engine 0 OpenGL, 1 DirectX 9, 2 DirectX 7;
+// the mode slots hold the chosen display mode's widescreen kind and index;
+// the slow-system flag 1 turns frame skipping on; volumes run from 0 to 100;
+// the audio driver indexes AudioDriverNames.
+constexpr int32_t kFullScreenSetting = 1;
+constexpr int32_t kWideScreenSetting = 2;
+constexpr int32_t kGraphicsEngineSetting = 3;
+constexpr int32_t kModeSetting = 4;
+constexpr int32_t kWidthSetting = 5;
+constexpr int32_t kHeightSetting = 6;
+constexpr int32_t kSlowSystemSetting = 7;
+constexpr int32_t kMasterVolumeSetting = 11;
+constexpr int32_t kSoundVolumeSetting = 12;
+constexpr int32_t kMusicVolumeSetting = 13;
+constexpr int32_t kAudioDriverSetting = 14;
 extern int32_t KeyMap[101];
 extern std::vector<Text> AudioDriverNames;
 extern int32_t LogStream;
@@ -89,8 +105,10 @@ extern int32_t DrawCounts[20];
 extern float BackdropColour[3];
 extern float BackdropTarget[3];
 
-// Options panel (options_panel.cpp).
+// Options panel (options_panel.cpp): its top edge, which rests at 0 open and
+// a whole panel height above the screen closed.
 extern int32_t OptionsPanelY;
+constexpr int32_t kOptionsPanelClosedY = -300;
 
 // Text entry (text_entry.cpp).
 extern int32_t BackspaceRepeat;
@@ -270,6 +288,10 @@ int32_t SetBit(int32_t value, int32_t n, int32_t bit);
 // Badges and sound effects
 // ---------------------------------------------------------------------------
 
+// A channel's volume from a volume setting (kSoundVolumeSetting or
+// kMusicVolumeSetting): its wrapping integer product with the master volume,
+// divided as a float by 100 and then by `divisor` (200 gives half volume).
+float VolumeLevel(int32_t setting, float divisor = 100.0f);
 void PlaySfx(int32_t index, float rate, float volume, float pan);
 void AwardBadge(int32_t n);
 void PlaySoundAtVolume(int32_t sound);

@@ -6,11 +6,12 @@
 
 namespace engine {
 
-int32_t OptionsPanelY = -300;
+int32_t OptionsPanelY = kOptionsPanelClosedY;
 
 namespace {
 
-constexpr int32_t kPanelClosedY = -300;
+constexpr int32_t kPanelHeight = -kOptionsPanelClosedY;
+constexpr int32_t kPanelEdgeHeight = 2;  // the bright line along its bottom
 constexpr int32_t kPanelSlideStep = 32;
 constexpr int32_t kMaxAudioChoices = 6;
 
@@ -24,7 +25,7 @@ constexpr int32_t kFrameKnob = 23;
 
 void SlidePanel() {
   if (OptionsOpen == 1 && OptionsPanelY < 0) OptionsPanelY += kPanelSlideStep;
-  if (OptionsOpen == 0 && OptionsPanelY > kPanelClosedY) OptionsPanelY -= kPanelSlideStep;
+  if (OptionsOpen == 0 && OptionsPanelY > kOptionsPanelClosedY) OptionsPanelY -= kPanelSlideStep;
 }
 
 void DrawPanelBackground() {
@@ -32,12 +33,13 @@ void DrawPanelBackground() {
   const auto width = static_cast<float>(VirtualWidth);
   SetBlendKind(2);
   SetColourAlpha(40, 40, 40, 0.8f);
-  fw_draw_rect(0, 0, width, static_cast<float>(y + 300));
+  fw_draw_rect(0, 0, width, static_cast<float>(y + kPanelHeight));
   SetBlendKind(1);
   SetColourAlpha(80, 80, 80, 0.4f);
-  fw_draw_rect(0, 0, width, static_cast<float>(y + 298));
+  const int32_t edge_y = y + kPanelHeight - kPanelEdgeHeight;
+  fw_draw_rect(0, 0, width, static_cast<float>(edge_y));
   SetColourAlpha(180, 255, 180, 1.0f);
-  fw_draw_rect(0, static_cast<float>(y + 298), width, 2);
+  fw_draw_rect(0, static_cast<float>(edge_y), width, kPanelEdgeHeight);
 }
 
 void DrawPanelText(int32_t x, int32_t y, const Text& text) { DrawTextAligned(x, y, text, 0, 0); }
@@ -98,7 +100,9 @@ void DrawVolumeSliders(int32_t x1) {
     int32_t setting;
     int32_t dy;
     const char16_t* label;
-  } kSliders[] = {{11, 70, u"Master Volume"}, {12, 120, u"Sounds"}, {13, 170, u"Music"}};
+  } kSliders[] = {{kMasterVolumeSetting, 70, u"Master Volume"},
+                  {kSoundVolumeSetting, 120, u"Sounds"},
+                  {kMusicVolumeSetting, 170, u"Music"}};
   for (const auto& slider : kSliders) {
     int32_t& value = EngineSettings[slider.setting];
     value = SnapVolume(VolumeSlider(value, x1, OptionsPanelY + slider.dy, slider.label));
@@ -249,7 +253,7 @@ int32_t KeyBindingRow(int32_t key_index, int32_t x, int32_t y) {
 int32_t OptionsMenuFrame() {
   MouseHit1 = fw_mouse_hit(1);
   SlidePanel();
-  if (OptionsPanelY <= kPanelClosedY) return 0;
+  if (OptionsPanelY <= kOptionsPanelClosedY) return 0;
   fw_set_image_font(FontTable[2]);
   ResetDrawState();
   DrawPanelBackground();
@@ -258,14 +262,14 @@ int32_t OptionsMenuFrame() {
   DrawCounts[2] = 0;
   SetColourAlpha(80, 255, 80, 1.0f);
   DrawPanelText(20, OptionsPanelY + 4, u"Graphics");
-  SettingChooserRow(1, 20, 30, 13, u"Windowed", u"Fullscreen", u"", u"", u"", u"");
+  SettingChooserRow(kFullScreenSetting, 20, 30, 13, u"Windowed", u"Fullscreen", u"", u"", u"", u"");
   SetColourAlpha(80, 255, 80, 1.0f);
-  SettingChooserRow(7, 20, 108, 18, u"Draw all Frames|Decent System", u"Frameskip|Slow System", u"",
-                    u"", u"", u"");
+  SettingChooserRow(kSlowSystemSetting, 20, 108, 18, u"Draw all Frames|Decent System",
+                    u"Frameskip|Slow System", u"", u"", u"", u"");
   DrawApplyButton();
   if (MouseMode == 0) DrawKeyBindingBlocks();
   const int32_t x1 = VirtualWidth - 280;
-  SettingChooserRow(14, x1, 20, 24, u"AUDIO", u"", u"", u"", u"", u"");
+  SettingChooserRow(kAudioDriverSetting, x1, 20, 24, u"AUDIO", u"", u"", u"", u"", u"");
   SetScaleXY(1.0f);
   SetColourAlpha(255, 180, 180, 1.0f);
   DrawPanelText(x1, OptionsPanelY + 50, u"Changes require a Restart");

@@ -20,14 +20,14 @@ Text DriverName(int32_t index) {
 void ReadDriverLine(const Text& value, int32_t& driver_line_seen) {
   driver_line_seen = 1;
   for (size_t i = 0; i < AudioDriverNames.size(); ++i) {
-    if (AudioDriverNames[i] == value) EngineSettings[14] = static_cast<int32_t>(i);
+    if (AudioDriverNames[i] == value) EngineSettings[kAudioDriverSetting] = static_cast<int32_t>(i);
   }
 }
 
 void ReadFullscreenLine(const Text& value) {
   Text upper = fw_upper(value);
   if (upper == u"TRUE" || upper == u"ON") {
-    EngineSettings[1] = 1;
+    EngineSettings[kFullScreenSetting] = 1;
     LogLine(u"\tSetting to Fullscreen");
   }
 }
@@ -35,10 +35,10 @@ void ReadFullscreenLine(const Text& value) {
 void ReadGraphicsEngineLine(const Text& value) {
   Text upper = fw_upper(value);
   if (upper == u"DX9") {
-    EngineSettings[3] = 1;
+    EngineSettings[kGraphicsEngineSetting] = 1;
     LogLine(u"\tDirectX 9 Mode");
   } else if (upper == u"DX7") {
-    EngineSettings[3] = 2;
+    EngineSettings[kGraphicsEngineSetting] = 2;
     LogLine(u"\tDirectX 7 Mode");
   }
 }
@@ -54,8 +54,11 @@ struct NumberKey {
   const char16_t* key;
   int32_t setting;
 };
-constexpr NumberKey kNumberKeys[] = {
-    {u"WIDTH", 5}, {u"HEIGHT", 6}, {u"MASTER", 11}, {u"SOUND", 12}, {u"MUSIC", 13}};
+constexpr NumberKey kNumberKeys[] = {{u"WIDTH", kWidthSetting},
+                                     {u"HEIGHT", kHeightSetting},
+                                     {u"MASTER", kMasterVolumeSetting},
+                                     {u"SOUND", kSoundVolumeSetting},
+                                     {u"MUSIC", kMusicVolumeSetting}};
 
 bool BeginsWith(const Text& name, const Text& prefix) {
   return fw_upper(fw_left(name, static_cast<int32_t>(prefix.size()))) == prefix;
@@ -67,7 +70,7 @@ void ChooseDefaultAudioDriver() {
     const Text& name = AudioDriverNames[i];
     bool preferred = BeginsWith(name, u"OPENAL") || BeginsWith(name, u"FREE");
     if ((preferred && !chosen) || BeginsWith(name, u"DIRECT")) {
-      EngineSettings[14] = static_cast<int32_t>(i);
+      EngineSettings[kAudioDriverSetting] = static_cast<int32_t>(i);
       chosen = true;
     }
   }
@@ -79,20 +82,20 @@ void WriteSetupLines(int32_t stream, int32_t& failures) {
   };
   const int32_t* e = EngineSettings;
   line(u"[Graphics]");
-  if (e[1] == 0) line(u"Fullscreen = False");
-  if (e[1] == 1) line(u"Fullscreen = True");
-  if (e[3] == 0) line(u"GFX Engine = OpenGL");
-  line(u"Width=" + rt_string_from_int(e[5]));
-  line(u"Height=" + rt_string_from_int(e[6]));
-  if (e[7] == 1) {
+  if (e[kFullScreenSetting] == 0) line(u"Fullscreen = False");
+  if (e[kFullScreenSetting] == 1) line(u"Fullscreen = True");
+  if (e[kGraphicsEngineSetting] == 0) line(u"GFX Engine = OpenGL");
+  line(u"Width=" + rt_string_from_int(e[kWidthSetting]));
+  line(u"Height=" + rt_string_from_int(e[kHeightSetting]));
+  if (e[kSlowSystemSetting] == 1) {
     line(u"ESS=1 ; This is a slow system, and things must run a wee bit slower for it.  Awww..");
   }
   line(u"");
   line(u"[Audio]");
-  line(u"Master = " + rt_string_from_int(e[11]));
-  line(u"Sound = " + rt_string_from_int(e[12]));
-  line(u"Music = " + rt_string_from_int(e[13]));
-  line(u"AudioDriver = " + DriverName(e[14]));
+  line(u"Master = " + rt_string_from_int(e[kMasterVolumeSetting]));
+  line(u"Sound = " + rt_string_from_int(e[kSoundVolumeSetting]));
+  line(u"Music = " + rt_string_from_int(e[kMusicVolumeSetting]));
+  line(u"AudioDriver = " + DriverName(e[kAudioDriverSetting]));
   for (const Text& name : AudioDriverNames) line(u"; AudioDriver = " + name);
   line(u"");
   line(u"[Controls]");
@@ -112,7 +115,7 @@ void ReadSetupLine(const Text& line, int32_t& driver_line_seen) {
   if (key == u"FULLSCREEN") return ReadFullscreenLine(value);
   if (key == u"GFX ENGINE" || key == u"GFXENGINE") return ReadGraphicsEngineLine(value);
   if (key == u"ESS") {
-    EngineSettings[7] = 1;
+    EngineSettings[kSlowSystemSetting] = 1;
     return LogLine(u"\tAssuming Emergency Slow System values.");
   }
   if (key == u"KEY") return ReadKeyLine(value);
@@ -139,7 +142,7 @@ int32_t ReadSetupIni() {
 void ChooseAndStartAudioDriver(int32_t driver_line_seen) {
   if (driver_line_seen == 0) ChooseDefaultAudioDriver();
   LogLine(u"Setting Audio Driver");
-  Text name = DriverName(EngineSettings[14]);
+  Text name = DriverName(EngineSettings[kAudioDriverSetting]);
   if (fw_audio_driver_exists(name) != 0) {
     if (!BeginsWith(name, u"OPENAL") || fw_enable_openal_audio() == 1) {
       fw_set_audio_driver(name);

@@ -30,11 +30,6 @@ float ClampOrLow(float value, float low, float high) {
   return value > high ? high : value;
 }
 
-// The integer product of a volume setting and the master volume, as a level.
-float SettingsLevel(int32_t setting) {
-  return float(wrap_mul(EngineSettings[setting], EngineSettings[11])) / 100.0f / 100.0f;
-}
-
 int32_t& NextPoolSlot() {
   SfxChannelCursor = wrap_add(SfxChannelCursor, 1);
   if (SfxChannelCursor >= kPoolEnd) SfxChannelCursor = kFirstPoolSlot;
@@ -61,23 +56,28 @@ Text BadgeName(int32_t n) { return n >= 1 && n <= 16 ? BadgeNames[n - 1] : Text(
 
 }  // namespace
 
+float VolumeLevel(int32_t setting, float divisor) {
+  const int32_t product = wrap_mul(EngineSettings[setting], EngineSettings[kMasterVolumeSetting]);
+  return float(product) / 100.0f / divisor;
+}
+
 void PlaySfx(int32_t index, float rate, float volume, float pan) {
-  if (EngineSettings[12] <= 0) return;
+  if (EngineSettings[kSoundVolumeSetting] <= 0) return;
   if (index < 0 || index > 200 || SoundEffects[index] == 0) return;
   volume = ClampOrLow(volume, 0.0f, 1.0f);
   rate = ClampOrLow(rate, 0.25f, 4.0f);
   pan = ClampOrLow(pan, -1.0f, 1.0f);
-  PlayOnPool(SoundEffects[index], SettingsLevel(12) * volume, pan, rate);
+  PlayOnPool(SoundEffects[index], VolumeLevel(kSoundVolumeSetting) * volume, pan, rate);
 }
 
 void AwardBadge(int32_t n) {
   BadgeMask = SetBit(BadgeMask, n, 1);
   AddNotice(BadgeName(n) + u" : " + rt_string_from_int(n), 1);
-  PlayOnPool(BadgeSound, SettingsLevel(12) * kBadgeLevel, kBadgePan, kBadgeRate);
+  PlayOnPool(BadgeSound, VolumeLevel(kSoundVolumeSetting) * kBadgeLevel, kBadgePan, kBadgeRate);
 }
 
 void PlaySoundAtVolume(int32_t sound) {
-  if (EngineSettings[13] <= 0) return;
+  if (EngineSettings[kMusicVolumeSetting] <= 0) return;
   if (TrackChannel != 0) {
     fw_stop_channel(TrackChannel);
     TrackChannel = 0;
@@ -85,7 +85,7 @@ void PlaySoundAtVolume(int32_t sound) {
   TrackChannel = fw_alloc_channel();
   if (TrackChannel == 0) return;
   fw_cue_sound(sound, TrackChannel);
-  fw_set_channel_volume(TrackChannel, SettingsLevel(13));
+  fw_set_channel_volume(TrackChannel, VolumeLevel(kMusicVolumeSetting));
   fw_resume_channel(TrackChannel);
 }
 

@@ -13,9 +13,10 @@ namespace {
 
 void ResetConfiguration() {
   std::ranges::fill(EngineSettings, 0);
-  EngineSettings[5] = 800;
-  EngineSettings[6] = 600;
-  EngineSettings[11] = EngineSettings[12] = EngineSettings[13] = 50;
+  EngineSettings[kWidthSetting] = 800;
+  EngineSettings[kHeightSetting] = 600;
+  EngineSettings[kMasterVolumeSetting] = EngineSettings[kSoundVolumeSetting] =
+      EngineSettings[kMusicVolumeSetting] = 50;
   constexpr int32_t kDefaultBindings[][2] = {{0, 38},  {3, 37},  {5, 39},  {8, 40},
                                              {10, 90}, {11, 88}, {12, 67}, {13, 86}};
   std::ranges::fill(KeyMap, 0);
@@ -63,7 +64,7 @@ void ResetHub() {
   CameraX = CameraY = 0.0f;
   NoticeList.Clear();
   PopupList.Clear();
-  OptionsPanelY = -300;  // closed
+  OptionsPanelY = kOptionsPanelClosedY;
 }
 
 void ResetDrawing() {

@@ -68,8 +68,8 @@ void WriteBanner() {
 }
 
 void LogRequestedResolution() {
-  LogLine(u"\tRequested Resolution : " + rt_string_from_int(EngineSettings[5]) + u"x" +
-          rt_string_from_int(EngineSettings[6]));
+  LogLine(u"\tRequested Resolution : " + rt_string_from_int(EngineSettings[kWidthSetting]) + u"x" +
+          rt_string_from_int(EngineSettings[kHeightSetting]));
   LogLines({u"\tSetup Loaded", u"", u"Grabbing Previous Scores", u""});
 }
 

@@ -287,7 +287,9 @@ int32_t fw_count_graphics_modes();
 void fw_get_graphics_mode(int32_t index, int32_t& width, int32_t& height, int32_t& depth,
                           int32_t& rate);
 int32_t fw_graphics_mode_exists(int32_t width, int32_t height, int32_t depth, int32_t rate);
-// 1 when the window opened, 0 when it could not be opened.
+// Opens the window at width x height: windowed at depth 0, full screen at
+// any other depth (in bits per pixel). `rate` paces synced flips; `flags` is
+// not used. 1 when the window opened, 0 when it could not be opened.
 int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate, int32_t flags);
 void fw_close_graphics();
 void fw_set_app_title(const Text& title);

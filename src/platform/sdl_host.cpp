@@ -8,18 +8,19 @@
 namespace platform {
 namespace {
 
-// Keys whose press a Windows message loop also delivers as a character.
+// Keys whose press a Windows message loop also delivers as a character, the
+// character's code being the key's own.
 int32_t ControlCharacter(SDL_Scancode scancode) {
   switch (scancode) {
     case SDL_SCANCODE_BACKSPACE:
-      return 8;
+      return vk::kBackspace;
     case SDL_SCANCODE_TAB:
-      return 9;
+      return vk::kTab;
     case SDL_SCANCODE_RETURN:
     case SDL_SCANCODE_KP_ENTER:
-      return 13;
+      return vk::kEnter;
     case SDL_SCANCODE_ESCAPE:
-      return 27;
+      return vk::kEscape;
     default:
       return 0;
   }
@@ -106,7 +107,9 @@ std::unique_ptr<Host> MakeSdlHost() { return std::make_unique<SdlHost>(); }
 
 SdlHost::SdlHost() { SDL_Init(SDL_INIT_TIMER); }
 
-SdlHost::~SdlHost() {
+SdlHost::~SdlHost() { ShutDownSdl(); }
+
+void SdlHost::ShutDownSdl() {
   CloseAudio();
   CloseWindow();
   CloseJoysticks();
@@ -119,11 +122,10 @@ void SdlHost::Delay(int32_t ms) {
   if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
 }
 
+// The window and the audio device go before the process ends; a second
+// shut-down from the host's destructor finds nothing left to close.
 void SdlHost::EndProcess(int32_t code) {
-  CloseAudio();
-  CloseWindow();
-  CloseJoysticks();
-  SDL_Quit();
+  ShutDownSdl();
   std::exit(code);
 }
 

@@ -96,6 +96,8 @@ class SdlHost : public Host {
   bool EnsureVideo();
   bool EnsureJoysticks();
   void CloseJoysticks();
+  // Closes the audio device, the window and the joysticks, then SDL itself.
+  void ShutDownSdl();
   void TranslateKey(const SDL_KeyboardEvent& key, std::vector<InputEvent>& out);
   std::vector<SDL_Joystick*> joysticks_;
   // Audio device (sdl_audio.cpp).

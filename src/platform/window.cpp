@@ -56,7 +56,9 @@ int32_t NextFrameWait(WindowState& state, int32_t now) {
   return wait;
 }
 
-void PaceFrame(int32_t sync) {
+// A synced flip waits for the next frame of the rate the window was opened
+// with; any other flip restarts the count.
+void SyncFlipToRefreshRate(int32_t sync) {
   WindowState& state = State();
   int32_t now = rt_millisecs();
   if (sync != 0 && state.rate > 0 && state.paced_before) {
@@ -156,7 +158,7 @@ void fw_set_virtual_resolution(int32_t width, int32_t height) {
 // A frame drawn by the same calls as the one on screen need not be drawn or
 // sent again when the host still shows that one.
 void fw_flip(int32_t sync) {
-  platform::PaceFrame(sync);
+  platform::SyncFlipToRefreshRate(sync);
   platform::Host& host = CurrentHost();
   if (!host.WindowOpen()) {
     platform::ForgetShownFrame();

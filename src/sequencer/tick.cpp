@@ -184,11 +184,6 @@ int32_t StemSlot(int32_t c, float value) {
   return slot >= 0 && slot < 50 ? slot : -1;
 }
 
-float MusicVolume(float divisor) {
-  int32_t product = wrap_mul(engine::EngineSettings[13], engine::EngineSettings[11]);
-  return float(product) / 100.0f / divisor;
-}
-
 // A note always gets a new channel; the one still sounding is cut.
 void StartNote(int32_t c, int32_t stem, float rate) {
   int32_t& slot = engine::ChannelTable[c];
@@ -202,7 +197,8 @@ void StartNote(int32_t c, int32_t stem, float rate) {
   const PartChannel& part = kPartChannelTable[c];
   if (part.pan_sign != 0) fw_set_channel_pan(slot, float(part.pan_sign) * SongPanSpread);
   if (!part.drum) fw_set_channel_rate(slot, rate);
-  fw_set_channel_volume(slot, MusicVolume(part.volume_divisor));
+  fw_set_channel_volume(slot,
+                        engine::VolumeLevel(engine::kMusicVolumeSetting, part.volume_divisor));
   fw_resume_channel(slot);
 }
 

@@ -9,7 +9,7 @@
 
 namespace tool {
 
-int32_t UiState = 0;
+int32_t UiState = kUiIdle;
 int32_t MouseConsumed = 0;
 int32_t NameBoxActive = 0;
 Text SpriteName;
@@ -49,7 +49,7 @@ void StartValues() {
   SelectPalette(0);
   TicksPerFrame = 8;
   SpriteSeed = rt_millisecs();
-  SpriteImage = fw_create_image(SpriteWidth, SpriteHeight, 128, 9);
+  RemakeSpriteImage();
 }
 
 void StartPass() {
@@ -64,13 +64,6 @@ void TickPreviewClock(LoopState& loop) {
   loop.pass_counter = wrap_add(loop.pass_counter, 1);
   if (loop.pass_counter >= wrap_mul(TicksPerFrame, AnimFrames)) loop.pass_counter = 0;
   if (wrap_mod(loop.pass_counter, TicksPerFrame) == 0) GenerateSpriteFrame(loop.ShownFrame(), 0);
-}
-
-// The scale that fits a w x h picture into a square of `side` pixels; 0 for
-// a picture without size.
-int32_t FitScale(int32_t side, int32_t w, int32_t h) {
-  if (w <= 0 || h <= 0) return 0;
-  return std::min(side / w, side / h);
 }
 
 void ScrollPresetColumn(int32_t& scroll) {
@@ -94,7 +87,7 @@ void DrawPresetIcon(int32_t icon, int32_t top) {
 
 void DrawPresetRow(const std::shared_ptr<data>& preset, int32_t top) {
   Colour colour = kBlack;
-  if (MouseInRect(7, top, 64, 64) && UiState == 0) {
+  if (MouseInRect(7, top, 64, 64) && UiState == kUiIdle) {
     colour = kPresetHover;
     if (FreshPress()) {
       MouseConsumed = 1;
@@ -166,7 +159,7 @@ bool DrawButton(const Button& button) {
 // Tiles frame 0 over the 512 x 512 sheet the tile view shows.
 void TileAction() {
   const int32_t kept_seed = SpriteSeed;
-  UiState = 3;
+  UiState = kUiTileView;
   engine::BeginFrame(1);
   engine::ResetDrawState();
   GenerateSpriteFrame(0, 0);
@@ -184,21 +177,21 @@ void TileAction() {
 }
 
 Colour EditName() {
-  if (UiState == 0) fw_flush_keys();
-  UiState = 10;
+  if (UiState == kUiIdle) fw_flush_keys();
+  UiState = kUiNameEditing;
   if (FreshPress()) {
     MouseConsumed = 1;
     NameBoxActive = 1;
-    UiState = 10;
+    UiState = kUiNameEditing;
   }
   SpriteName = fw_replace(engine::EditTextField(SpriteName), u" ", u"");
   if (fw_key_down(vk::kEnter) == 1) {
     NameBoxActive = 0;
-    UiState = 0;
+    UiState = kUiIdle;
   }
   if (MouseInRect(130, 566, 200, 20) == 0 && LeftHeld()) {
     MouseConsumed = 1;
-    UiState = 0;
+    UiState = kUiIdle;
     NameBoxActive = 0;
   }
   return kNameEditing;
@@ -207,7 +200,8 @@ Colour EditName() {
 void DrawNameBox() {
   FillRect(130, 566, 200, 20, kBlack);
   Colour body = kGrey;
-  if (MouseInRect(130, 566, 200, 20) || NameBoxActive == 1 || UiState == 10) body = EditName();
+  if (MouseInRect(130, 566, 200, 20) || NameBoxActive == 1 || UiState == kUiNameEditing)
+    body = EditName();
   FillRect(131, 567, 198, 18, body);
   SetColour(kBlack);
   SelectFont(1, 1);
@@ -246,25 +240,25 @@ struct Opener {
   int32_t (*menu)();
 };
 
-constexpr Opener kPaletteOpener{1, 0, 0, 18, 18, ShowPaletteMenu};
-constexpr Opener kSizeOpener{2, 100, 0, 18, 18, ShowSizeMenu};
-constexpr Opener kSpritesheetOpener{5, 600, 0, 200, 18, ShowSpritesheetMenu};
-constexpr Opener kSettingsOpener{6, 300, 0, 200, 18, ShowSettingsMenu};
+constexpr Opener kPaletteOpener{kUiPaletteMenu, 0, 0, 18, 18, ShowPaletteMenu};
+constexpr Opener kSizeOpener{kUiSizeMenu, 100, 0, 18, 18, ShowSizeMenu};
+constexpr Opener kSpritesheetOpener{kUiSpritesheetMenu, 600, 0, 200, 18, ShowSpritesheetMenu};
+constexpr Opener kSettingsOpener{kUiSettingsMenu, 300, 0, 200, 18, ShowSettingsMenu};
 
 // Openers ignore MouseConsumed, so a press on another opener switches menus.
 void RunOpener(const Opener& opener) {
   const bool pressed = MouseInRect(opener.x, opener.y, opener.w, opener.h) && LeftHeld();
   if (!pressed && UiState != opener.state) return;
-  if (UiState == 0) MouseConsumed = 1;
+  if (UiState == kUiIdle) MouseConsumed = 1;
   UiState = opener.state;
   opener.menu();
 }
 
 void ShowTileView() {
-  if (UiState != 3) return;
+  if (UiState != kUiTileView) return;
   DrawSpriteCounted(SheetImage, 144, 24, 0, 1);
   if (FreshPress()) {
-    UiState = 0;
+    UiState = kUiIdle;
     MouseConsumed = 1;
   }
 }
@@ -279,12 +273,24 @@ void RunOverlays() {
 
 }  // namespace
 
+void RemakeSpriteImage() {
+  constexpr int32_t kFrames = 128;
+  constexpr int32_t kMaskedAndDynamic = 9;
+  rt_replace_handle(SpriteImage,
+                    fw_create_image(SpriteWidth, SpriteHeight, kFrames, kMaskedAndDynamic));
+}
+
+int32_t FitScale(int32_t side, int32_t w, int32_t h) {
+  if (w <= 0 || h <= 0) return 0;
+  return std::min(side / w, side / h);
+}
+
 int32_t RunSpriteToolLoop() {
   StartValues();
   LoopState loop;
   while (true) {
     StartPass();
-    AnimFrames = ToolSettings[20];
+    AnimFrames = ToolSettings[kFrameCount];
     TickPreviewClock(loop);
     engine::BeginFrame(1);
     engine::ResetDrawState();

@@ -20,7 +20,6 @@ constexpr int32_t kCanvasSize = 128;  // the generator paints in this corner of 
 constexpr int32_t kCellSize = 64;     // shapes and filters sheet cells
 constexpr int32_t kShownLayers = 9;   // layers the panel edits and the composite shows
 constexpr int32_t kVisitedLayers = 10;
-constexpr int32_t kLayerStride = 200;
 constexpr int32_t kBudgetSlot = 1;
 constexpr int32_t kMaxTries = 61;
 constexpr int32_t kMaxDensity = 230;
@@ -28,25 +27,6 @@ constexpr int32_t kFullFillAmount = 110;
 constexpr int32_t kAverageAlphaFloor = 50;
 constexpr int32_t kAlphaCut = 60;
 constexpr int32_t kPaletteColours = 64;
-
-// Offsets inside a layer's settings block.
-enum LayerSetting : int32_t {
-  kLayerOn = 0,
-  kMirrorX = 1,
-  kMirrorY = 2,
-  kAmount = 3,
-  kRandomness = 4,
-  kHueOffset = 11,
-  kInheritRandomness = 14,
-  kPixelRandomness = 17,
-  kShape = 40,
-  kRandomShape = 41,
-  kFlipX = 44,
-  kFlipY = 45,
-  kFilter = 50,
-  kRandomFilter = 51,
-  kFilterPower = 52,
-};
 
 int32_t& Setting(int32_t index) { return ToolSettings[index]; }
 
@@ -384,7 +364,7 @@ void FinishFrame(const FrameJob& job) {
   FrameView sprite(fw_lock_image(SpriteImage, job.frame, 1, 1), job.width, job.height);
   FrameView preview(fw_lock_image(PreviewImage, job.frame, 1, 1), kCanvasSize, kCanvasSize);
   fw_set_cls_color(120, 120, 120);
-  const int32_t scale = std::min(kCanvasSize / job.width, kCanvasSize / job.height);
+  const int32_t scale = FitScale(kCanvasSize, job.width, job.height);
   PreviewScale = scale;
   ClearAroundPreview(preview, job, scale);
 
@@ -432,9 +412,10 @@ int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
   fw_seed_rnd(SpriteSeed);
   ClearCanvas();
   Hsl colour;
-  colour.hue = wrap_add(wrap_add(Setting(11), hue_shift), RandAround(Setting(14)));
-  colour.sat = wrap_add(Setting(12), RandAround(Setting(15)));
-  colour.light = wrap_add(Setting(13), RandAround(Setting(16)));
+  colour.hue =
+      wrap_add(wrap_add(Setting(kBaseColour), hue_shift), RandAround(Setting(kBaseRandomness)));
+  colour.sat = wrap_add(Setting(kBaseColour + 1), RandAround(Setting(kBaseRandomness + 1)));
+  colour.light = wrap_add(Setting(kBaseColour + 2), RandAround(Setting(kBaseRandomness + 2)));
   job.mirror_coin = fw_rand_int(0, 1);
 
   for (int32_t layer = 1; layer <= kVisitedLayers; ++layer) {
@@ -446,7 +427,7 @@ int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
   }
 
   ComposeLayers(job);
-  if (Setting(21) == 1) AverageComposite(job);
+  if (Setting(kAverageOn) == 1) AverageComposite(job);
   GrabFrameToImage(SpriteImage, 0, 0, job.frame);
   GrabFrameToImage(LayerImage, 0, 0, 0);
   FinishFrame(job);

@@ -44,7 +44,7 @@ const MenuRow kSpritesheetRows[] = {
 
 // A press outside an open overlay's box closes it without using the press.
 void CloseOnPressOutside(int32_t x, int32_t y, int32_t w, int32_t h) {
-  if (MouseInRect(x, y, w, h) == 0 && FreshPress()) UiState = 0;
+  if (MouseInRect(x, y, w, h) == 0 && FreshPress()) UiState = kUiIdle;
 }
 
 void ShowDropDown(int32_t left, std::span<const MenuRow> rows) {
@@ -73,24 +73,27 @@ int32_t Quarter() { return fw_rand_int(-2, 1) > 0 ? 1 : 0; }
 
 void RandomizeLayer(int32_t base) {
   int32_t* layer = ToolSettings + base;
-  layer[1] = Coin();
-  layer[2] = Coin();
-  layer[3] = fw_rand_int(0, 120);
-  layer[4] = fw_rand_int(0, 120);
-  layer[40] = fw_rand_int(0, ShapeCount);
-  layer[41] = Quarter();
-  layer[11] = fw_rand_int(-255, 255);
-  layer[12] = fw_rand_int(-40, 40);
-  layer[13] = fw_rand_int(-40, 40);
-  for (int32_t k = 14; k <= 19; ++k) layer[k] = fw_rand_int(0, 30);
-  for (int32_t movement = 20; movement <= 30; movement += 10) {
-    layer[movement + 1] = fw_rand_int(-2, 2);
-    layer[movement + 2] = fw_rand_int(0, 100);
-    for (int32_t k = 3; k <= 5; ++k) layer[movement + k] = Quarter();
+  layer[kMirrorX] = Coin();
+  layer[kMirrorY] = Coin();
+  layer[kAmount] = fw_rand_int(0, 120);
+  layer[kRandomness] = fw_rand_int(0, 120);
+  layer[kShape] = fw_rand_int(0, ShapeCount);
+  layer[kRandomShape] = Quarter();
+  layer[kHueOffset] = fw_rand_int(-255, 255);
+  layer[kHueOffset + 1] = fw_rand_int(-40, 40);
+  layer[kHueOffset + 2] = fw_rand_int(-40, 40);
+  // The inherited and the per-pixel randomness alike.
+  for (int32_t k = kInheritRandomness; k <= kPixelRandomness + 2; ++k) {
+    layer[k] = fw_rand_int(0, 30);
   }
-  layer[50] = fw_rand_int(0, FilterCount);
-  layer[51] = Quarter();
-  layer[52] = fw_rand_int(0, 100);
+  for (int32_t movement : {kVerticalMovement, kHorizontalMovement}) {
+    layer[movement] = fw_rand_int(-2, 2);
+    layer[movement + kMovePercent] = fw_rand_int(0, 100);
+    for (int32_t k = kMoveWaveY; k <= kMoveCycle; ++k) layer[movement + k] = Quarter();
+  }
+  layer[kFilter] = fw_rand_int(0, FilterCount);
+  layer[kRandomFilter] = Quarter();
+  layer[kFilterPower] = fw_rand_int(0, 100);
 }
 
 constexpr int32_t kSizeCell = 8;
@@ -99,10 +102,10 @@ void ChooseSize(int32_t width, int32_t height) {
   MouseConsumed = 1;
   SpriteHeight = height;
   SpriteWidth = width;
-  UiState = 0;
+  UiState = kUiIdle;
   engine::AddNotice(u"Set size to " + rt_string_from_int(width) + u"x" + rt_string_from_int(height),
                     1);
-  rt_replace_handle(SpriteImage, fw_create_image(width, height, 128, 9));
+  RemakeSpriteImage();
 }
 
 void DrawSizeGridLines() {
@@ -124,13 +127,13 @@ int32_t ClearAllSettings() {
 int32_t RandomizeAllSettings() {
   fw_seed_rnd(rt_millisecs());
   fw_seed_rnd(fw_rand_int(rt_millisecs(), 1));
-  ToolSettings[11] = fw_rand_int(0, 255);
-  ToolSettings[12] = fw_rand_int(65, 185);
-  ToolSettings[13] = fw_rand_int(65, 185);
-  ToolSettings[14] = fw_rand_int(0, 255);
-  ToolSettings[15] = fw_rand_int(0, 50);
-  ToolSettings[16] = fw_rand_int(0, 50);
-  for (int32_t layer = 1; layer <= 9; ++layer) RandomizeLayer(200 * layer);
+  ToolSettings[kBaseColour] = fw_rand_int(0, 255);
+  ToolSettings[kBaseColour + 1] = fw_rand_int(65, 185);
+  ToolSettings[kBaseColour + 2] = fw_rand_int(65, 185);
+  ToolSettings[kBaseRandomness] = fw_rand_int(0, 255);
+  ToolSettings[kBaseRandomness + 1] = fw_rand_int(0, 50);
+  ToolSettings[kBaseRandomness + 2] = fw_rand_int(0, 50);
+  for (int32_t layer = 1; layer <= 9; ++layer) RandomizeLayer(kLayerStride * layer);
   return 0;
 }
 

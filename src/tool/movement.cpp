@@ -5,12 +5,9 @@
 namespace tool {
 namespace {
 
-// The horizontal and vertical movements differ only in where their settings
-// sit in the layer block and in which sprite extent they clamp to.
-constexpr int32_t kHorizontalAmount = 31;  // offset of the amplitude bound; the other settings
-constexpr int32_t kVerticalAmount = 21;    // follow it: chance, wave Y, wave X, cycle
-
-int32_t LayerSetting(int32_t base, int32_t offset) {
+// The entry at `offset` in the block at `base`; 0 where that lies outside the
+// table.
+int32_t LayerEntry(int32_t base, int32_t offset) {
   const int32_t index = wrap_add(base, offset);
   return index >= 0 && index < 3200 ? ToolSettings[index] : 0;
 }
@@ -18,13 +15,15 @@ int32_t LayerSetting(int32_t base, int32_t offset) {
 }  // namespace
 
 AxisMovement::AxisMovement(bool vertical, int32_t frame, int32_t base) {
-  const int32_t amount = vertical ? kVerticalAmount : kHorizontalAmount;
-  amount_ = LayerSetting(base, amount);
-  percent_ = LayerSetting(base, amount + 1);
-  wave_y_ = LayerSetting(base, amount + 2);
-  wave_x_ = LayerSetting(base, amount + 3);
-  const bool whole_turn = LayerSetting(base, amount + 4) == 1;
-  const int32_t frames = ToolSettings[20] == 0 ? 1 : ToolSettings[20];
+  // The two movements differ only in where their entries sit in the block
+  // and in which sprite extent they clamp to.
+  const int32_t movement = vertical ? kVerticalMovement : kHorizontalMovement;
+  amount_ = LayerEntry(base, movement);
+  percent_ = LayerEntry(base, movement + kMovePercent);
+  wave_y_ = LayerEntry(base, movement + kMoveWaveY);
+  wave_x_ = LayerEntry(base, movement + kMoveWaveX);
+  const bool whole_turn = LayerEntry(base, movement + kMoveCycle) == 1;
+  const int32_t frames = ToolSettings[kFrameCount] == 0 ? 1 : ToolSettings[kFrameCount];
   const float step = (whole_turn ? 360.0f : 180.0f) / float(frames);
   phase_ = float(wrap_add(frame, wrap_mul(2, base))) * step;
   // Wave X on its own steps the rows by the width's division, not the

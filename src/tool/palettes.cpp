@@ -102,7 +102,7 @@ void LoadNamedPalette(const Text& name) {
 }  // namespace
 
 int32_t SelectPalette(int32_t index) {
-  UiState = 0;
+  UiState = kUiIdle;
   MouseConsumed = 1;
   if (index < 0) return 0;
   if (index == 0) {

@@ -144,7 +144,7 @@ int32_t ApplyPreset(const data& preset) {
     SpriteWidth = ToolSettings[kWidthEntry];
     SpriteHeight = ToolSettings[kHeightEntry];
   }
-  rt_replace_handle(SpriteImage, fw_create_image(SpriteWidth, SpriteHeight, 128, 9));
+  RemakeSpriteImage();
   engine::AddNotice(u"Loaded " + SpriteName, 1);
   return 0;
 }

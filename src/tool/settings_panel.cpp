@@ -121,7 +121,7 @@ void DrawControls(std::span<const Control> controls, int32_t base) {
   }
 }
 
-bool LayerOn(int32_t layer) { return ToolSettings[200 * layer] == 1; }
+bool LayerOn(int32_t layer) { return ToolSettings[kLayerStride * layer + kLayerOn] == 1; }
 
 void DrawLayerTabs(int32_t& selected_layer) {
   FillRect(78, 130, 644, 20, kLayerBarBackground);
@@ -144,12 +144,13 @@ void DrawLayerTabs(int32_t& selected_layer) {
 }
 
 void DrawSelectedLayer(int32_t layer) {
-  const int32_t base = 200 * layer;
+  const int32_t base = kLayerStride * layer;
   FillRect(78, 150, 644, 400, LayerOn(layer) ? kLayerOnBackground : kLayerOffBackground);
-  ToolSettings[base] = DrawToggle(u"Layer On", 80, 152, ToolSettings[base], 1);
+  int32_t& layer_on = ToolSettings[base + kLayerOn];
+  layer_on = DrawToggle(u"Layer On", 80, 152, layer_on, 1);
   if (!LayerOn(layer)) return;
   DrawControls(kLayerControls, base);
-  if (ToolSettings[20] > 1) DrawControls(kMovementControls, base);
+  if (ToolSettings[kFrameCount] > 1) DrawControls(kMovementControls, base);
 }
 
 }  // namespace

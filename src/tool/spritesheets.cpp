@@ -111,7 +111,7 @@ void SaveSheet() {
 int32_t BuildSpritesheet(int32_t hue_step) {
   MouseConsumed = 1;
   const int32_t start_seed = SpriteSeed;
-  UiState = 0;
+  UiState = kUiIdle;
   StartTransparentSheet();
   FillSheet(hue_step);
   SaveSheet();

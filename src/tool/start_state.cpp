@@ -27,7 +27,8 @@ void ResetSetUp() {
 }
 
 void ResetFrameLoop() {
-  UiState = MouseConsumed = NameBoxActive = 0;
+  UiState = kUiIdle;
+  MouseConsumed = NameBoxActive = 0;
   SpriteName.clear();
   SpriteSeed = SpriteWidth = SpriteHeight = SpriteImage = AnimFrames = PreviewScale = 0;
   TicksPerFrame = 8;

@@ -22,6 +22,38 @@ struct data : platform::Object {
 };
 
 extern int32_t ToolSettings[3200];
+
+// Entries outside the layer blocks.
+constexpr int32_t kBaseColour = 11;      // base hue, saturation, lightness
+constexpr int32_t kBaseRandomness = 14;  // their randomness, in the same order
+constexpr int32_t kFrameCount = 20;
+constexpr int32_t kAverageOn = 21;
+
+// Layer L's block holds the entries from kLayerStride * L on, at these
+// offsets. The panel edits layers 1 to 9; the generator also visits a tenth.
+constexpr int32_t kLayerStride = 200;
+enum LayerOffset : int32_t {
+  kLayerOn = 0,
+  kMirrorX = 1,
+  kMirrorY = 2,
+  kAmount = 3,
+  kRandomness = 4,
+  kHueOffset = 11,           // then the saturation and lightness offsets
+  kInheritRandomness = 14,   // hue, saturation, lightness
+  kPixelRandomness = 17,     // hue, saturation, lightness
+  kVerticalMovement = 21,    // a movement's amplitude, then its MovementOffset entries
+  kHorizontalMovement = 31,  // the same for left and right
+  kShape = 40,
+  kRandomShape = 41,
+  kFlipX = 44,
+  kFlipY = 45,
+  kFilter = 50,
+  kRandomFilter = 51,
+  kFilterPower = 52,
+};
+// A movement's entries after its amplitude.
+enum MovementOffset : int32_t { kMovePercent = 1, kMoveWaveY = 2, kMoveWaveX = 3, kMoveCycle = 4 };
+
 extern platform::List<data> PresetList;
 // The record the preset scan and the preset column are visiting.
 extern std::shared_ptr<data> PresetCursor;
@@ -62,16 +94,34 @@ int32_t SetUpSpriteTool();
 // Frame loop (frame_loop.cpp)
 // ---------------------------------------------------------------------------
 
-extern int32_t UiState;  // 0 idle, 1 palette, 2 size, 3 tile view, 5 sheets, 6 settings, 10 name
+// What the frame loop shows over its panels: a menu, the tile view or the
+// name box taking keys.
+enum UiStateValue : int32_t {
+  kUiIdle = 0,
+  kUiPaletteMenu = 1,
+  kUiSizeMenu = 2,
+  kUiTileView = 3,
+  kUiSpritesheetMenu = 5,
+  kUiSettingsMenu = 6,
+  kUiNameEditing = 10,
+};
+extern int32_t UiState;
 extern int32_t MouseConsumed;
 extern int32_t NameBoxActive;
 extern Text SpriteName;
 extern int32_t SpriteSeed;
 extern int32_t SpriteWidth, SpriteHeight;
 extern int32_t SpriteImage;
+// Makes SpriteImage anew at the working size, with a frame for each the
+// generator may paint; the old one is let go.
+void RemakeSpriteImage();
 extern int32_t AnimFrames;
 extern int32_t TicksPerFrame;
 extern int32_t PreviewScale;
+
+// The largest whole scale that fits a w x h picture into a square of `side`
+// pixels; 0 for a picture without size.
+int32_t FitScale(int32_t side, int32_t w, int32_t h);
 
 int32_t RunSpriteToolLoop();
 

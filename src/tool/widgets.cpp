@@ -69,7 +69,7 @@ void DrawValueText(int32_t x, int32_t y, int32_t value) {
 
 // The value the mouse gives the slider in this pass, or `value` unchanged.
 int32_t SliderInput(int32_t x, int32_t y, int32_t min, int32_t max, int32_t value) {
-  if (UiState != 0 || MouseConsumed != 0) return value;
+  if (UiState != kUiIdle || MouseConsumed != 0) return value;
   const int32_t range = wrap_sub(max, min);
   if (fw_mouse_down(2) == 1) {
     if (MouseInRect(x, y + 12, 40, 20)) value = min;
@@ -109,7 +109,7 @@ int32_t DrawToggle(const Text& label, int32_t x, int32_t y, int32_t value, int32
   SelectFont(1, 0);
   SetColour(kGrey);
   const int32_t hit_width = wrap_add(fw_text_width(label), 20);
-  if (MouseInRect(x, y + 12, hit_width, 16) && UiState == 0 && MouseConsumed == 0) {
+  if (MouseInRect(x, y + 12, hit_width, 16) && UiState == kUiIdle && MouseConsumed == 0) {
     SetColour(kHighlightGrey);
     if (fw_mouse_down(1) == 1) {
       MouseConsumed = 1;

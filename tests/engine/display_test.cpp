@@ -31,8 +31,8 @@ TEST_F(DisplaySetUp, AcceptsTheThreeShapesOnceEachAndKeepsAListedRequest) {
   host_.modes = {{640, 480, 32, 60},   {1366, 768, 32, 60}, {1360, 768, 32, 60},
                  {1280, 1024, 32, 60}, {1024, 768, 16, 60}, {1024, 768, 32, 60},
                  {1280, 800, 32, 60},  {800, 600, 32, 60}};
-  EngineSettings[5] = 1024;
-  EngineSettings[6] = 768;
+  EngineSettings[kWidthSetting] = 1024;
+  EngineSettings[kHeightSetting] = 768;
   ApplyGraphicsSettings();
   ASSERT_EQ(ModeCount, 5);
   const int32_t widths[] = {640, 1366, 1024, 1280, 800};
@@ -41,22 +41,22 @@ TEST_F(DisplaySetUp, AcceptsTheThreeShapesOnceEachAndKeepsAListedRequest) {
     EXPECT_EQ(ModeWidths[i], widths[i - 1]);
     EXPECT_EQ(ModeHeights[i], heights[i - 1]);
   }
-  EXPECT_EQ(EngineSettings[4], 3);
-  EXPECT_EQ(EngineSettings[5], 1024);
-  EXPECT_EQ(EngineSettings[6], 768);
+  EXPECT_EQ(EngineSettings[kModeSetting], 3);
+  EXPECT_EQ(EngineSettings[kWidthSetting], 1024);
+  EXPECT_EQ(EngineSettings[kHeightSetting], 768);
   EXPECT_EQ(host_.window_width, 800);  // the window never takes the request
   EXPECT_EQ(ChosenModeWidth, 800);
 }
 
 TEST_F(DisplaySetUp, AnUnlistedRequestBecomes800x600) {
   host_.modes = {{1280, 1024, 32, 60}, {800, 600, 32, 60}};
-  EngineSettings[5] = 1280;
-  EngineSettings[6] = 1024;
-  EngineSettings[3] = 2;
+  EngineSettings[kWidthSetting] = 1280;
+  EngineSettings[kHeightSetting] = 1024;
+  EngineSettings[kGraphicsEngineSetting] = 2;
   ApplyGraphicsSettings();
-  EXPECT_EQ(EngineSettings[5], 800);
-  EXPECT_EQ(EngineSettings[6], 600);
-  EXPECT_EQ(EngineSettings[3], 0);
+  EXPECT_EQ(EngineSettings[kWidthSetting], 800);
+  EXPECT_EQ(EngineSettings[kHeightSetting], 600);
+  EXPECT_EQ(EngineSettings[kGraphicsEngineSetting], 0);
 }
 
 TEST_F(DisplaySetUp, LogsTheSetUpAndRemovesALeftoverSentinel) {
@@ -104,7 +104,7 @@ TEST_F(DisplaySetUp, LogsTheSetUpAndRemovesALeftoverSentinel) {
 
 TEST_F(DisplaySetUp, FullScreenTakesTheDeepestModeOrFallsBackToAWindow) {
   host_.modes = {{800, 600, 16, 60}, {800, 600, 24, 60}};
-  EngineSettings[1] = 1;
+  EngineSettings[kFullScreenSetting] = 1;
   ApplyGraphicsSettings();
   EXPECT_EQ(host_.window_depth, 24);
   EXPECT_TRUE(host_.fullscreen);
@@ -123,7 +123,7 @@ TEST_F(DisplaySetUp, FullScreenTakesTheDeepestModeOrFallsBackToAWindow) {
   };
   ApplyGraphicsSettings();
   EXPECT_FALSE(host_.fullscreen);
-  EXPECT_EQ(EngineSettings[1], 1);
+  EXPECT_EQ(EngineSettings[kFullScreenSetting], 1);
   EXPECT_TRUE(*notice_seen);
   auto log = Log();
   EXPECT_EQ(
@@ -134,11 +134,11 @@ TEST_F(DisplaySetUp, FullScreenTakesTheDeepestModeOrFallsBackToAWindow) {
 
 TEST_F(DisplaySetUp, AFullScreenTheDisplayRefusesOpensAWindowAndGoesOn) {
   host_.refuse_fullscreen = true;
-  EngineSettings[1] = 1;
+  EngineSettings[kFullScreenSetting] = 1;
   ApplyGraphicsSettings();
   EXPECT_TRUE(host_.WindowOpen());
   EXPECT_FALSE(host_.fullscreen);
-  EXPECT_EQ(EngineSettings[1], 1);  // Setup.ini keeps asking for it
+  EXPECT_EQ(EngineSettings[kFullScreenSetting], 1);  // Setup.ini keeps asking for it
   EXPECT_EQ(run_test::MissingInOrder(Log(), {"\tResolution : 800x600,32",
                                              "\tFullscreen refused, opening a window : 800x600,0",
                                              "-=-=-=-=-=-=-=-=-=-=-=-=-=-"}),

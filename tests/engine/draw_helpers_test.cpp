@@ -198,7 +198,7 @@ TEST_F(DrawHelpers, CountedSpriteCornerFollowsTheScale) {
 
 TEST_F(DrawHelpers, SlowSystemSkipsGlowOnHiddenFramesUntilACountedDraw) {
   const int32_t image = WhiteSquare();
-  EngineSettings[7] = 1;
+  EngineSettings[kSlowSystemSetting] = 1;
   FrameSkipPhase = 1;
   DrawGlowSprite(image, 10, 10, 0, 0, 2.0f, 0.5f);
   EXPECT_EQ(DrawCounts[1] + DrawCounts[2], 0);
@@ -206,7 +206,7 @@ TEST_F(DrawHelpers, SlowSystemSkipsGlowOnHiddenFramesUntilACountedDraw) {
 
   DrawSpriteCounted(image, 50, 50, 0, 1);
   EXPECT_EQ(DrawCounts[1], 1);
-  EXPECT_EQ(EngineSettings[7], 0);
+  EXPECT_EQ(EngineSettings[kSlowSystemSetting], 0);
   DrawGlowSprite(image, 10, 10, 0, 0, 2.0f, 0.5f);
   EXPECT_EQ(DrawCounts[1], 2);
   EXPECT_EQ(DrawCounts[2], 1);

@@ -69,11 +69,11 @@ TEST_F(Hub, AClockSetBackNeitherStallsNorDividesByZero) {
 }
 
 TEST_F(Hub, SlowSystemSkipsEveryOtherFlipAndDefersF11ToADrawnFrame) {
-  EngineSettings[7] = 1;
+  EngineSettings[kSlowSystemSetting] = 1;
   int32_t presents = host_.Presents();
   Frames(1);
   EXPECT_EQ(host_.Presents(), presents + 1);
-  Press(122);  // F11 during a skipped frame
+  Press(vk::kF11);  // during a skipped frame
   Frames(1);
   EXPECT_EQ(host_.Presents(), presents + 1);
   auto screenshots = [this] {
@@ -89,14 +89,14 @@ TEST_F(Hub, SlowSystemSkipsEveryOtherFlipAndDefersF11ToADrawnFrame) {
 }
 
 TEST_F(Hub, TabTogglesOnceAndWritesSetupIniOncePerFrameWithPresses) {
-  Press(9, 2);
+  Press(vk::kTab, 2);
   Frames(1);
   EXPECT_EQ(OptionsOpen, 1);
   EXPECT_TRUE(folder_.Exists("Files/Setup.ini"));
   std::filesystem::remove(folder_.Path("Files/Setup.ini"));
   Frames(1);
   EXPECT_FALSE(folder_.Exists("Files/Setup.ini"));
-  Press(9);
+  Press(vk::kTab);
   Frames(1);
   EXPECT_EQ(OptionsOpen, 0);
   EXPECT_TRUE(folder_.Exists("Files/Setup.ini"));
@@ -104,12 +104,12 @@ TEST_F(Hub, TabTogglesOnceAndWritesSetupIniOncePerFrameWithPresses) {
 }
 
 TEST_F(Hub, F12TogglesTheOverlayOnceAndEscapeNeverPauses) {
-  Press(123, 2);
-  host_.Queue(Key(InputEvent::kKeyDown, 27));
+  Press(vk::kF12, 2);
+  host_.Queue(Key(InputEvent::kKeyDown, vk::kEscape));
   Frames(1);
   EXPECT_EQ(DebugOverlayOn, 0);
   EXPECT_EQ(PauseState, 0);
-  Press(123);
+  Press(vk::kF12);
   Frames(1);
   EXPECT_EQ(DebugOverlayOn, 1);
 }

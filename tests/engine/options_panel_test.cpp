@@ -8,6 +8,12 @@
 namespace {
 
 using engine::EngineSettings;
+using engine::kAudioDriverSetting;
+using engine::kFullScreenSetting;
+using engine::kMasterVolumeSetting;
+using engine::kMusicVolumeSetting;
+using engine::kSlowSystemSetting;
+using engine::kSoundVolumeSetting;
 using engine_stage::EngineStage;
 using engine_stage::KeyDown;
 using engine_stage::MouseDown;
@@ -41,7 +47,7 @@ class OptionsPanelTest : public ::testing::Test {
   }
   // Drags with the left button held: the stored slider value after a frame.
   int32_t DragSlider(int32_t setting, int32_t dx) {
-    const int32_t slider_y = engine::OptionsPanelY + 70 + 50 * (setting - 11);
+    const int32_t slider_y = engine::OptionsPanelY + 70 + 50 * (setting - kMasterVolumeSetting);
     PointAt(kAudioColumn + dx, slider_y + 10);
     stage_.host().Queue(MouseDown(1));
     engine::OptionsMenuFrame();
@@ -53,7 +59,7 @@ class OptionsPanelTest : public ::testing::Test {
 };
 
 TEST_F(OptionsPanelTest, SlidesThirtyTwoPixelsAFrameToItsRestAndBack) {
-  engine::OptionsPanelY = -300;
+  engine::OptionsPanelY = engine::kOptionsPanelClosedY;
   std::vector<int32_t> opening, closing;
   for (int i = 0; i < 11; ++i) {
     engine::OptionsMenuFrame();
@@ -72,7 +78,7 @@ TEST_F(OptionsPanelTest, SlidesThirtyTwoPixelsAFrameToItsRestAndBack) {
 
 TEST_F(OptionsPanelTest, ClosedPanelDrawsNothing) {
   engine::OptionsOpen = 0;
-  engine::OptionsPanelY = -300;
+  engine::OptionsPanelY = engine::kOptionsPanelClosedY;
   fw_set_cls_color(1, 2, 3);
   fw_cls();
   platform::PixmapRef before = fw_grab_pixmap(0, 0, 800, 600);
@@ -83,33 +89,33 @@ TEST_F(OptionsPanelTest, ClosedPanelDrawsNothing) {
 TEST_F(OptionsPanelTest, FullscreenClickCyclesOnlyThatRowAndLeavesTheWindowAlone) {
   const int32_t windows = stage_.host().windows_opened;
   ClickAt(30, 20 + 30 + 16);
-  EXPECT_EQ(EngineSettings[1], 1);
-  EXPECT_EQ(EngineSettings[7], 0);
-  EXPECT_EQ(EngineSettings[14], 0);
+  EXPECT_EQ(EngineSettings[kFullScreenSetting], 1);
+  EXPECT_EQ(EngineSettings[kSlowSystemSetting], 0);
+  EXPECT_EQ(EngineSettings[kAudioDriverSetting], 0);
   EXPECT_FALSE(stage_.host().fullscreen);
   EXPECT_EQ(stage_.host().windows_opened, windows);
   ClickAt(30, 20 + 30 + 16);
-  EXPECT_EQ(EngineSettings[1], 0);
+  EXPECT_EQ(EngineSettings[kFullScreenSetting], 0);
 }
 
 TEST_F(OptionsPanelTest, FrameSkipRowSnapsBackThroughTheSlidersCountedDraws) {
   PointAt(30, 20 + 108 + 16);
   Click();
   engine::MouseHit1 = fw_mouse_hit(1);
-  engine::SettingChooserRow(7, 20, 108, 18, u"Draw all Frames|Decent System",
+  engine::SettingChooserRow(kSlowSystemSetting, 20, 108, 18, u"Draw all Frames|Decent System",
                             u"Frameskip|Slow System", u"", u"", u"", u"");
-  EXPECT_EQ(EngineSettings[7], 1);  // the row alone sets it
+  EXPECT_EQ(EngineSettings[kSlowSystemSetting], 1);  // the row alone sets it
 
-  EngineSettings[7] = 0;
+  EngineSettings[kSlowSystemSetting] = 0;
   ClickAt(30, 20 + 108 + 16);
-  EXPECT_EQ(EngineSettings[7], 0);  // the whole panel frame does not keep it
+  EXPECT_EQ(EngineSettings[kSlowSystemSetting], 0);  // the whole panel frame does not keep it
 }
 
 TEST_F(OptionsPanelTest, SlidersSnapNearTheirEnds) {
-  EXPECT_EQ(DragSlider(11, 3), 0);
-  EXPECT_EQ(DragSlider(12, 50), 52);
-  EXPECT_EQ(DragSlider(13, 95), 100);
-  EXPECT_EQ(DragSlider(11, 60), 62);
+  EXPECT_EQ(DragSlider(kMasterVolumeSetting, 3), 0);
+  EXPECT_EQ(DragSlider(kSoundVolumeSetting, 50), 52);
+  EXPECT_EQ(DragSlider(kMusicVolumeSetting, 95), 100);
+  EXPECT_EQ(DragSlider(kMasterVolumeSetting, 60), 62);
 }
 
 TEST_F(OptionsPanelTest, SliderItselfDoesNotSnap) {
@@ -122,23 +128,23 @@ TEST_F(OptionsPanelTest, SliderItselfDoesNotSnap) {
 
 TEST_F(OptionsPanelTest, AudioRowOffersAtMostSixDrivers) {
   engine::AudioDriverNames = {u"A", u"B", u"C", u"D", u"E", u"F", u"G", u"H"};
-  EngineSettings[14] = 5;
+  EngineSettings[kAudioDriverSetting] = 5;
   ClickAt(kAudioColumn + 10, 20 + 20 + 16);
-  EXPECT_EQ(EngineSettings[14], 0);
+  EXPECT_EQ(EngineSettings[kAudioDriverSetting], 0);
 
-  EngineSettings[14] = 7;  // beyond the offered options
+  EngineSettings[kAudioDriverSetting] = 7;  // beyond the offered options
   ClickAt(kAudioColumn + 10, 20 + 20 + 16);
-  EXPECT_EQ(EngineSettings[14], 2);
+  EXPECT_EQ(EngineSettings[kAudioDriverSetting], 2);
 
   engine::AudioDriverNames = {u"Null", u"FreeAudio"};
-  EngineSettings[14] = 1;
+  EngineSettings[kAudioDriverSetting] = 1;
   ClickAt(kAudioColumn + 10, 20 + 20 + 16);
-  EXPECT_EQ(EngineSettings[14], 0);
+  EXPECT_EQ(EngineSettings[kAudioDriverSetting], 0);
 
   engine::AudioDriverNames.clear();  // one option, "AUDIO"
-  EngineSettings[14] = 0;
+  EngineSettings[kAudioDriverSetting] = 0;
   ClickAt(kAudioColumn + 10, 20 + 20 + 16);
-  EXPECT_EQ(EngineSettings[14], 0);
+  EXPECT_EQ(EngineSettings[kAudioDriverSetting], 0);
 }
 
 TEST_F(OptionsPanelTest, KeyBindingBoxesTakeTheHeldKeyOnlyWhenShownAndAtRest) {
@@ -190,7 +196,7 @@ TEST_F(OptionsPanelTest, ClickingAJoystickNameTogglesIt) {
 
 TEST_F(OptionsPanelTest, ApplyClosesWritesSetupAndRerunsTheDisplaySetUpOnce) {
   engine::CommonObjectsLoaded = 1;
-  EngineSettings[1] = 1;
+  EngineSettings[kFullScreenSetting] = 1;
   const int32_t windows = stage_.host().windows_opened;
   fw_set_image_font(engine::FontTable[2]);
   ClickAt(22, 20 + 258 + fw_text_height() / 2);

@@ -22,42 +22,42 @@ class SetupIniDriverChoice : public FreshStartTest {};
 
 TEST_F(SetupIniReader, NumbersTakeLeadingDigitsAndLoseTheirSign) {
   Read(u"width = 1024px");
-  EXPECT_EQ(EngineSettings[5], 1024);
+  EXPECT_EQ(EngineSettings[kWidthSetting], 1024);
   Read(u"Width=-640");
-  EXPECT_EQ(EngineSettings[5], 640);
+  EXPECT_EQ(EngineSettings[kWidthSetting], 640);
   Read(u"Width=abc");
-  EXPECT_EQ(EngineSettings[5], 0);
+  EXPECT_EQ(EngineSettings[kWidthSetting], 0);
   Read(u"WIDTH=320");
   Read(u"Width=1280");  // the last line for a key wins
-  EXPECT_EQ(EngineSettings[5], 1280);
+  EXPECT_EQ(EngineSettings[kWidthSetting], 1280);
   Read(u"Height = 720");
   Read(u"Master=-5");
   Read(u"Sound=400");
   Read(u"music=7");
-  EXPECT_EQ(EngineSettings[6], 720);
-  EXPECT_EQ(EngineSettings[11], 5);
-  EXPECT_EQ(EngineSettings[12], 400);  // no range test
-  EXPECT_EQ(EngineSettings[13], 7);
+  EXPECT_EQ(EngineSettings[kHeightSetting], 720);
+  EXPECT_EQ(EngineSettings[kMasterVolumeSetting], 5);
+  EXPECT_EQ(EngineSettings[kSoundVolumeSetting], 400);  // no range test
+  EXPECT_EQ(EngineSettings[kMusicVolumeSetting], 7);
   Read(u"Width=-2147483648");  // no positive twin: stays as read
-  EXPECT_EQ(EngineSettings[5], INT32_MIN);
+  EXPECT_EQ(EngineSettings[kWidthSetting], INT32_MIN);
 }
 
 TEST_F(SetupIniReader, FlagsAndEngines) {
   Read(u"Fullscreen = yes");
   Read(u"Fullscreen = False");
-  EXPECT_EQ(EngineSettings[1], 0);
+  EXPECT_EQ(EngineSettings[kFullScreenSetting], 0);
   Read(u"Fullscreen = on");
-  EXPECT_EQ(EngineSettings[1], 1);
+  EXPECT_EQ(EngineSettings[kFullScreenSetting], 1);
   Read(u"Fullscreen = False");  // never clears it
-  EXPECT_EQ(EngineSettings[1], 1);
+  EXPECT_EQ(EngineSettings[kFullScreenSetting], 1);
   Read(u"GFX Engine = DX9");
-  EXPECT_EQ(EngineSettings[3], 1);
+  EXPECT_EQ(EngineSettings[kGraphicsEngineSetting], 1);
   Read(u"GFXEngine=dx7");
-  EXPECT_EQ(EngineSettings[3], 2);
+  EXPECT_EQ(EngineSettings[kGraphicsEngineSetting], 2);
   Read(u"GFX Engine = OpenGL");
-  EXPECT_EQ(EngineSettings[3], 2);
+  EXPECT_EQ(EngineSettings[kGraphicsEngineSetting], 2);
   Read(u"ESS=0");
-  EXPECT_EQ(EngineSettings[7], 1);
+  EXPECT_EQ(EngineSettings[kSlowSystemSetting], 1);
 }
 
 TEST_F(SetupIniReader, KeyBindingsKeepToTheirRange) {
@@ -77,13 +77,13 @@ TEST_F(SetupIniReader, KeyBindingsKeepToTheirRange) {
 TEST_F(SetupIniReader, DriverLinesMatchExactlyButAlwaysCount) {
   AudioDriverNames = kLinuxDrivers;
   EXPECT_EQ(Read(u"AudioDriver = FreeAudio Multimedia"), 1);
-  EXPECT_EQ(EngineSettings[14], 2);
+  EXPECT_EQ(EngineSettings[kAudioDriverSetting], 2);
   EXPECT_EQ(Read(u"audiodriver=freeaudio"), 1);  // wrong case: seen, no match
-  EXPECT_EQ(EngineSettings[14], 2);
+  EXPECT_EQ(EngineSettings[kAudioDriverSetting], 2);
   EXPECT_EQ(Read(u"; AudioDriver = Null"), 0);
   EXPECT_EQ(Read(u"[Audio]"), 0);
   EXPECT_EQ(Read(u""), 0);
-  EXPECT_EQ(EngineSettings[14], 2);
+  EXPECT_EQ(EngineSettings[kAudioDriverSetting], 2);
 }
 
 TEST_F(SetupIniDriverChoice, DefaultPrefersDirectThenFirstOpenAlOrFree) {
@@ -99,14 +99,14 @@ TEST_F(SetupIniDriverChoice, DefaultPrefersDirectThenFirstOpenAlOrFree) {
                         {{u"Null"}, 0}};
   for (const Case& c : cases) {
     AudioDriverNames = c.names;
-    EngineSettings[14] = 0;
+    EngineSettings[kAudioDriverSetting] = 0;
     ChooseAndStartAudioDriver(0);
-    EXPECT_EQ(EngineSettings[14], c.chosen);
+    EXPECT_EQ(EngineSettings[kAudioDriverSetting], c.chosen);
   }
   AudioDriverNames = kLinuxDrivers;
-  EngineSettings[14] = 3;
+  EngineSettings[kAudioDriverSetting] = 3;
   ChooseAndStartAudioDriver(1);  // a driver line was seen: no default
-  EXPECT_EQ(EngineSettings[14], 3);
+  EXPECT_EQ(EngineSettings[kAudioDriverSetting], 3);
   AudioDriverNames.clear();  // an empty list starts nothing and does not fail
   ChooseAndStartAudioDriver(0);
 }
@@ -157,10 +157,10 @@ TEST_F(SetupIniFile, DefaultsAreWrittenExactlyAndTheWeekFolderStaysCurrent) {
 }
 
 TEST_F(SetupIniFile, OptionalLinesAndReadingBackGivesTheSameSettings) {
-  EngineSettings[1] = 1;
-  EngineSettings[3] = 2;
-  EngineSettings[7] = 1;
-  EngineSettings[14] = 2;
+  EngineSettings[kFullScreenSetting] = 1;
+  EngineSettings[kGraphicsEngineSetting] = 2;
+  EngineSettings[kSlowSystemSetting] = 1;
+  EngineSettings[kAudioDriverSetting] = 2;
   KeyMap[0] = 0;
   KeyMap[3] = -4;
   KeyMap[99] = 321;
@@ -201,7 +201,7 @@ TEST_F(SetupIniFile, ASetupNameThatCannotBeReadOrReplacedIsLeftAlone) {
   EXPECT_FALSE(folder_.Exists("Files/Setup.ini.tmp"));
   std::filesystem::current_path(folder_.Path("Files"));
   EXPECT_EQ(ReadSetupIni(), 0);
-  EXPECT_EQ(EngineSettings[5], 800);
+  EXPECT_EQ(EngineSettings[kWidthSetting], 800);
 }
 
 TEST_F(SetupIniFile, AnEmptyOrMissingFileChangesNothing) {
@@ -209,7 +209,7 @@ TEST_F(SetupIniFile, AnEmptyOrMissingFileChangesNothing) {
   EXPECT_EQ(ReadSetupIni(), 0);
   folder_.Write("Files/Setup.ini", {});
   EXPECT_EQ(ReadSetupIni(), 0);
-  EXPECT_EQ(EngineSettings[5], 800);
+  EXPECT_EQ(EngineSettings[kWidthSetting], 800);
   EXPECT_EQ(KeyMap[10], 90);
 }
 

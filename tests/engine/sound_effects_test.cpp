@@ -87,7 +87,7 @@ TEST_F(EffectsAndBadges, AStillSoundingSlotIsCutAndAFinishedOneIsReused) {
 TEST_F(EffectsAndBadges, NothingPlaysAndTheCursorStaysWithoutAnEffectOrSoundVolume) {
   SoundEffects[1] = ConstantSound(0.5f, 100);
   for (int32_t index : {0, 5, 201, -1, 1 << 30}) PlaySfx(index, 1.0f, 1.0f, 0.0f);
-  EngineSettings[12] = 0;
+  EngineSettings[kSoundVolumeSetting] = 0;
   PlaySfx(1, 1.0f, 1.0f, 0.0f);
   EXPECT_EQ(SfxChannelCursor, 20);
   for (int32_t channel : ChannelTable) EXPECT_EQ(channel, 0);
@@ -100,7 +100,7 @@ TEST_F(EffectsAndBadges, VolumeIsTheSettingsProductTimesTheClampedLevel) {
   EXPECT_NEAR(FirstFrame().first, 0.125f, 1e-4);
   fw_stop_channel(ChannelTable[SfxChannelCursor]);
 
-  EngineSettings[11] = EngineSettings[12] = 100;
+  EngineSettings[kMasterVolumeSetting] = EngineSettings[kSoundVolumeSetting] = 100;
   struct Case {
     float volume, pan, left, right;
   };
@@ -139,12 +139,12 @@ TEST_F(EffectsAndBadges, TheTrackChannelIsReplacedEachTimeUnlessTheMusicIsOff) {
   ASSERT_NE(first, 0);
   EXPECT_NEAR(FirstFrame().first, 0.125f, 1e-4);  // music 50 x master 50
 
-  EngineSettings[13] = 0;
+  EngineSettings[kMusicVolumeSetting] = 0;
   PlaySoundAtVolume(sound);
   EXPECT_EQ(TrackChannel, first);
   EXPECT_EQ(fw_channel_playing(first), 1);
 
-  EngineSettings[13] = 50;
+  EngineSettings[kMusicVolumeSetting] = 50;
   host_->RenderAudio(200);  // the first track ends
   PlaySoundAtVolume(sound);
   EXPECT_NE(TrackChannel, first);

@@ -53,9 +53,9 @@ TEST(StartUp, SetsTheTitlesDefaultsAndStartValues) {
   for (int32_t code : KeyMap) bindings += code != 0;
   EXPECT_EQ(bindings, 8);
   for (const auto& b : bound) EXPECT_EQ(KeyMap[b[0]], b[1]);
-  EXPECT_EQ(EngineSettings[11], 50);
-  EXPECT_EQ(EngineSettings[12], 50);
-  EXPECT_EQ(EngineSettings[13], 50);
+  EXPECT_EQ(EngineSettings[kMasterVolumeSetting], 50);
+  EXPECT_EQ(EngineSettings[kSoundVolumeSetting], 50);
+  EXPECT_EQ(EngineSettings[kMusicVolumeSetting], 50);
   EXPECT_EQ(MouseMode, 1);
   EXPECT_EQ(PlayerCount, 4);
   EXPECT_EQ(BadgeCount, 16);

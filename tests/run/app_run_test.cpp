@@ -72,7 +72,7 @@ TEST_F(AppRun, StartsLogsHoldsTheLoadingScreenRunsFramesAndQuitsOnAltF4) {
   // The speed test may judge the virtual clock a slow system.
   std::vector<std::string> expected = {"[Graphics]", "Fullscreen = False", "GFX Engine = OpenGL",
                                        "Width=800", "Height=600"};
-  if (engine::EngineSettings[7] == 1) {
+  if (engine::EngineSettings[engine::kSlowSystemSetting] == 1) {
     expected.push_back(
         "ESS=1 ; This is a slow system, and things must run a wee bit slower for it.  Awww..");
   }
@@ -80,8 +80,9 @@ TEST_F(AppRun, StartsLogsHoldsTheLoadingScreenRunsFramesAndQuitsOnAltF4) {
     expected.push_back(line);
   }
   const auto& drivers = engine::AudioDriverNames;
-  expected.push_back("AudioDriver = " +
-                     platform::ToUtf8(drivers[size_t(engine::EngineSettings[14])]));
+  expected.push_back(
+      "AudioDriver = " +
+      platform::ToUtf8(drivers[size_t(engine::EngineSettings[engine::kAudioDriverSetting])]));
   for (const std::string& name : Utf8(engine::AudioDriverNames)) {
     expected.push_back("; AudioDriver = " + name);
   }
@@ -108,8 +109,8 @@ TEST_F(AppRun, SetupIniEdgeCasesReachTheSettingsAndTheNextFile) {
                                      "Setting Audio Driver", "\tRequested Resolution : 1024x768"}),
       "");
   // A driver line naming no driver stops the default choice: driver 0 runs.
-  EXPECT_EQ(engine::EngineSettings[14], 0);
-  EXPECT_EQ(engine::EngineSettings[3], 0);
+  EXPECT_EQ(engine::EngineSettings[engine::kAudioDriverSetting], 0);
+  EXPECT_EQ(engine::EngineSettings[engine::kGraphicsEngineSetting], 0);
   EXPECT_EQ(engine::KeyMap[7], 65);
   auto file = folder_.Lines("Files/Setup.ini");
   EXPECT_EQ(file[2], "GFX Engine = OpenGL");

@@ -1,29 +1,20 @@
 // The SDL2 host on a real X display: a private Xvfb server, keys and mouse
 // moves sent with xdotool, and a screenshot of what was presented.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
-#include <thread>
 
 #include "platform/platform.h"
 #include "platform/platform_stage.h"
-
-extern char** environ;
+#include "run/xvfb_server.h"
 
 namespace {
 
-bool ProgramExists(const std::string& name) {
-  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
+using run_test::ProgramExists;
 
 // Runs a shell command and returns what it printed, trailing newline removed.
 std::string Output(const std::string& command) {
@@ -42,45 +33,17 @@ class RealWindow : public ::testing::Test {
   void SetUp() override {
     if (!ProgramExists("Xvfb") || !ProgramExists("xdotool"))
       GTEST_SKIP() << "Xvfb and xdotool are needed for the real window";
-    ASSERT_TRUE(StartServer()) << "Xvfb did not start";
+    server_.emplace();
+    ASSERT_TRUE(server_->Running()) << "Xvfb did not start";
     // The SDL host, whatever host the cases before left installed.
     platform_stage::UseSdlHost();
   }
 
+  // The SDL host lets go of the display here, before the server goes with
+  // the fixture.
   void TearDown() override {
-    // The SDL host must let go of the display before the server goes away.
     fw_close_graphics();
     platform::InstallHost(nullptr);
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      waitpid(server_, nullptr, 0);
-    }
-  }
-
-  // Xvfb picks a free display itself and writes its number once it is ready.
-  bool StartServer() {
-    int ready[2];
-    if (pipe(ready) != 0) return false;
-    std::string fd = std::to_string(ready[1]);
-    const char* argv[] = {"Xvfb",        "-displayfd", fd.c_str(), "-screen", "0",
-                          "1024x768x24", "-nolisten",  "tcp",      nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, ready[0]);
-    int failed =
-        posix_spawnp(&server_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(ready[1]);
-    std::string number;
-    pollfd wait_for{ready[0], POLLIN, 0};
-    char c;
-    while (!failed && poll(&wait_for, 1, 10000) > 0 && read(ready[0], &c, 1) == 1 && c != '\n')
-      number += c;
-    close(ready[0]);
-    if (failed) server_ = 0;
-    if (number.empty()) return false;
-    setenv("DISPLAY", (":" + number).c_str(), 1);
-    return true;
   }
 
   // Presents frames until `done` holds or about five seconds have passed.
@@ -94,7 +57,7 @@ class RealWindow : public ::testing::Test {
     return false;
   }
 
-  pid_t server_ = 0;
+  std::optional<run_test::XvfbServer> server_;
 };
 
 // Left half red, right half blue, one green block at (100, 100).

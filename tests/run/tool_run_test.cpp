@@ -87,7 +87,7 @@ TEST_F(ToolRun, SavesAPresetBuildsASpritesheetAndQuits) {
       {[](platform::ScriptedHost& h) { ClickAt(h, 100, 575); },  // Save
        [&] { return folder_.Exists("Presets/NameYourSprite.dat"); }},
       {[](platform::ScriptedHost& h) { ClickAt(h, 700, 9); },  // Build Spritesheet
-       [] { return tool::UiState == 5; }},
+       [] { return tool::UiState == tool::kUiSpritesheetMenu; }},
       {[](platform::ScriptedHost& h) { ClickAt(h, 700, 30); },  // Batch of different sprites
        [&] { return FilesIn(sheets).size() > sheets_before; }},
   });

@@ -2,7 +2,6 @@
 // under a private Xvfb server, driven with xdotool, and judged by its exit
 // code and the files it leaves.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -11,46 +10,18 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "run/run_folder.h"
-
-extern char** environ;
+#include "run/xvfb_server.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-bool ProgramExists(const std::string& name) {
-  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Xvfb picks a free display itself and writes its number once it is ready.
-pid_t StartXvfb(std::string& display) {
-  int ready[2];
-  if (pipe(ready) != 0) return 0;
-  std::string fd = std::to_string(ready[1]);
-  const char* argv[] = {"Xvfb",        "-displayfd", fd.c_str(), "-screen", "0",
-                        "1024x768x24", "-nolisten",  "tcp",      nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addclose(&actions, ready[0]);
-  pid_t server = 0;
-  if (posix_spawnp(&server, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
-    server = 0;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  close(ready[1]);
-  pollfd wait_for{ready[0], POLLIN, 0};
-  char c;
-  while (server != 0 && poll(&wait_for, 1, 10000) > 0 && read(ready[0], &c, 1) == 1 && c != '\n') {
-    display += c;
-  }
-  close(ready[0]);
-  return server;
-}
+using run_test::ProgramExists;
 
 pid_t StartProgram() {
   const std::string program = std::string(QUILL_BINARY_DIR) + "/quill-retro";
@@ -176,11 +147,8 @@ class XvfbRun : public ::testing::Test {
     if (!ProgramExists("Xvfb") || !ProgramExists("xdotool")) {
       GTEST_SKIP() << "Xvfb and xdotool are needed for the real-window run";
     }
-    std::string display;
-    server_ = StartXvfb(display);
-    ASSERT_NE(server_, 0);
-    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-    setenv("DISPLAY", (":" + display).c_str(), 1);
+    server_.emplace();
+    ASSERT_TRUE(server_->Running()) << "Xvfb did not start";
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
   }
@@ -189,12 +157,8 @@ class XvfbRun : public ::testing::Test {
       kill(program_, SIGKILL);
       waitpid(program_, nullptr, 0);
     }
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      waitpid(server_, nullptr, 0);
-    }
   }
-  pid_t server_ = 0;
+  std::optional<run_test::XvfbServer> server_;
   pid_t program_ = 0;
 };
 

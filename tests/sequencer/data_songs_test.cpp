@@ -13,8 +13,8 @@ class DataSongs : public ::testing::Test {
  protected:
   void SetUp() override {
     host_ = &FreshStart();
-    engine::EngineSettings[11] = 100;
-    engine::EngineSettings[13] = 100;
+    engine::EngineSettings[engine::kMasterVolumeSetting] = 100;
+    engine::EngineSettings[engine::kMusicVolumeSetting] = 100;
     ASSERT_TRUE(folder_.Exists("Files/001/music/theme.ini"));
     fs::current_path(folder_.Path("Files/001"));
     LoadMusicSamples();

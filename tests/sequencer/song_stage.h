@@ -63,8 +63,8 @@ class SongStage : public ::testing::Test {
  protected:
   void SetUp() override {
     host_ = &FreshStart();
-    engine::EngineSettings[11] = 100;
-    engine::EngineSettings[13] = 100;
+    engine::EngineSettings[engine::kMasterVolumeSetting] = 100;
+    engine::EngineSettings[engine::kMusicVolumeSetting] = 100;
     std::string pattern = (fs::temp_directory_path() / "quill-song-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;

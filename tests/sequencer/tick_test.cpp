@@ -145,8 +145,8 @@ std::pair<float, float> LevelAfter(platform::ScriptedHost& host, int32_t frames)
 
 TEST_F(Tick, EachPartChannelPlaysItsStemWithItsPanRateAndVolume) {
   ASSERT_EQ(fw_set_audio_driver(u"FreeAudio"), 1);
-  engine::EngineSettings[13] = 50;
-  engine::EngineSettings[11] = 80;  // full volume 0.4, half 0.2
+  engine::EngineSettings[engine::kMusicVolumeSetting] = 50;
+  engine::EngineSettings[engine::kMasterVolumeSetting] = 80;  // full volume 0.4, half 0.2
   WriteAllStems();
   WriteSong("parts", {"[CHORDS]", "\"qi  \"", "[DRUMS]", "STRETCH = FALSE", "\"1\"", "[BASS]",
                       "STRETCH = FALSE", "\"w\"", "[MELODY]", "STRETCH = FALSE", "\"e\"",

@@ -85,7 +85,7 @@ TEST_F(FrameLoopTest, StartsWithANamedEightByEightSpriteAndNoPalette) {
   EXPECT_EQ(fw_image_width(tool::SpriteImage), 8);
   EXPECT_EQ(fw_image_frames(tool::SpriteImage), 128);
   EXPECT_EQ(tool::PaletteOn, 0);
-  EXPECT_EQ(tool::UiState, 0);
+  EXPECT_EQ(tool::UiState, tool::kUiIdle);
   EXPECT_EQ(tool::TicksPerFrame, 8);
   ASSERT_FALSE(stage_.Notices().empty());
   EXPECT_EQ(stage_.Notices().back(), u"No Specific Palette");
@@ -126,12 +126,12 @@ TEST_F(FrameLoopTest, SettingsOpenerOpensOnPressStaysOpenAndClosesOnPressOutside
   Click(20, 21, 400, 9);    // press the opener while the menu is open
   std::vector<int32_t> states;
   Run(22, [&](int32_t) { states.push_back(tool::UiState); });
-  EXPECT_EQ(states[2], 6);
-  EXPECT_EQ(states[7], 6);  // released, still open
-  EXPECT_EQ(states[9], 0);  // closed by the press outside
-  EXPECT_EQ(states[14], 6);
-  EXPECT_EQ(states[19], 0);  // the press closes it in that pass...
-  EXPECT_EQ(states[20], 6);  // ...and, still held, opens it in the next
+  EXPECT_EQ(states[2], tool::kUiSettingsMenu);
+  EXPECT_EQ(states[7], tool::kUiSettingsMenu);  // released, still open
+  EXPECT_EQ(states[9], tool::kUiIdle);          // closed by the press outside
+  EXPECT_EQ(states[14], tool::kUiSettingsMenu);
+  EXPECT_EQ(states[19], tool::kUiIdle);          // the press closes it in that pass...
+  EXPECT_EQ(states[20], tool::kUiSettingsMenu);  // ...and, still held, opens it in the next
 }
 
 TEST_F(FrameLoopTest, PressOutsideAMenuClosesItWithoutUsingThePress) {
@@ -142,7 +142,7 @@ TEST_F(FrameLoopTest, PressOutsideAMenuClosesItWithoutUsingThePress) {
     hues.push_back(tool::ToolSettings[11]);
     states.push_back(tool::UiState);
   });
-  EXPECT_EQ(states[5], 0);
+  EXPECT_EQ(states[5], tool::kUiIdle);
   EXPECT_EQ(hues[5], 0);  // the menu was still open when the slider was drawn
   EXPECT_EQ(hues[6], (150 - 82) * 255 / 148);
 }
@@ -154,8 +154,8 @@ TEST_F(FrameLoopTest, PointerOnTheNameBoxClosesAMenuAndStartsEditing) {
   At(7, Event(InputEvent::kChar, ' '));
   std::vector<int32_t> states;
   Run(9, [&](int32_t) { states.push_back(tool::UiState); });
-  EXPECT_EQ(states[3], 1);
-  EXPECT_EQ(states[5], 10);
+  EXPECT_EQ(states[3], tool::kUiPaletteMenu);
+  EXPECT_EQ(states[5], tool::kUiNameEditing);
   EXPECT_EQ(tool::SpriteName, u"NameYourSpriteQ");  // the blank is removed
 }
 
@@ -169,10 +169,10 @@ TEST_F(FrameLoopTest, EnterOrAPressOutsideEndsNameEditing) {
     states.push_back(tool::UiState);
     active.push_back(tool::NameBoxActive);
   });
-  EXPECT_EQ(states[2], 10);
+  EXPECT_EQ(states[2], tool::kUiNameEditing);
   EXPECT_EQ(active[2], 1);
   EXPECT_EQ(active[4], 0);
-  EXPECT_EQ(states[5], 0);
+  EXPECT_EQ(states[5], tool::kUiIdle);
 }
 
 TEST_F(FrameLoopTest, TileViewClosesOnAPressUnlessSaveUsedItFirst) {
@@ -181,9 +181,9 @@ TEST_F(FrameLoopTest, TileViewClosesOnAPressUnlessSaveUsedItFirst) {
   Click(9, 9, 700, 300);  // an idle spot closes it
   std::vector<int32_t> states;
   Run(10, [&](int32_t) { states.push_back(tool::UiState); });
-  EXPECT_EQ(states[2], 3);
-  EXPECT_EQ(states[5], 3);
-  EXPECT_EQ(states[8], 0);
+  EXPECT_EQ(states[2], tool::kUiTileView);
+  EXPECT_EQ(states[5], tool::kUiTileView);
+  EXPECT_EQ(states[8], tool::kUiIdle);
 }
 
 TEST_F(FrameLoopTest, FivePresetsScrollByWheelAndArrowsWithinTheirRange) {
@@ -224,7 +224,7 @@ TEST_F(FrameLoopTest, ATallNarrowSpriteIsPreviewedAtScaleTwoAndTilesTheSheet) {
   EXPECT_EQ(tool::SpriteWidth, 16);
   EXPECT_EQ(tool::SpriteHeight, 64);
   EXPECT_EQ(tool::PreviewScale, 2);
-  EXPECT_EQ(tool::UiState, 3);
+  EXPECT_EQ(tool::UiState, tool::kUiTileView);
   auto sprite = fw_lock_image(tool::SpriteImage, 0);
   auto sheet = fw_lock_image(tool::SheetImage, 0);
   int32_t painted = 0;

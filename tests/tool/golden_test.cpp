@@ -2,9 +2,12 @@
 // settings drawn from fixed seeds: every layer on, random mirrors, flips,
 // shapes and filters, movement, Average and a palette. The checksums were
 // taken once; any change in a pixel, a random draw or a float reading shows
-// as a different checksum.
+// as a different checksum, and the pictures it covers are then written to
+// golden-failures/ in the build folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,7 +18,70 @@ namespace {
 
 using namespace tool;
 
-// 64-bit FNV-1a over 32-bit values, low byte first.
+// A picture a checksum was taken over, kept so that a failure can show it.
+struct Picture {
+  int32_t width, height;
+  std::vector<uint32_t> pixels;
+};
+
+using PictureRows = std::vector<std::vector<Picture>>;
+constexpr int32_t kPictureGap = 2;
+constexpr uint32_t kGrey = 0xff808080u;
+
+// The size of a row: its pictures side by side with a gap after each.
+Picture RowSize(const std::vector<Picture>& row) {
+  Picture size{0, 0, {}};
+  for (const Picture& picture : row) {
+    size.width += picture.width + kPictureGap;
+    size.height = std::max(size.height, picture.height);
+  }
+  return size;
+}
+
+void CopyPicture(const platform::PixmapRef& sheet, const Picture& picture, int32_t left,
+                 int32_t top) {
+  for (int32_t y = 0; y < picture.height; ++y)
+    for (int32_t x = 0; x < picture.width; ++x)
+      fw_write_pixel(sheet, left + x, top + y, picture.pixels[size_t(y * picture.width + x)]);
+}
+
+// The pictures row by row on a grey ground.
+platform::PixmapRef ContactSheet(const PictureRows& rows) {
+  int32_t width = 0, height = 0;
+  for (const std::vector<Picture>& row : rows) {
+    width = std::max(width, RowSize(row).width);
+    height += RowSize(row).height + kPictureGap;
+  }
+  platform::PixmapRef sheet = fw_create_pixmap(width, height);
+  const Picture ground{width, height, std::vector<uint32_t>(size_t(width) * size_t(height), kGrey)};
+  CopyPicture(sheet, ground, 0, 0);
+  int32_t top = 0;
+  for (const std::vector<Picture>& row : rows) {
+    int32_t left = 0;
+    for (const Picture& picture : row) {
+      CopyPicture(sheet, picture, left, top);
+      left += picture.width + kPictureGap;
+    }
+    top += RowSize(row).height + kPictureGap;
+  }
+  return sheet;
+}
+
+// Writes the pictures as one PNG in golden-failures/ under the build folder,
+// named after the case and the checksum; gives its path.
+std::string SavePictures(const PictureRows& rows, uint64_t sum) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::filesystem::path folder = std::filesystem::path(QUILL_BINARY_DIR) / "golden-failures";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path path = folder / (std::string(test->test_suite_name()) + "." +
+                                               test->name() + "-" + std::to_string(sum) + ".png");
+  if (fw_save_pixmap_png(ContactSheet(rows), platform::FromUtf8(path.string()), 9) == 0)
+    return "(none: " + path.string() + " could not be written)";
+  return path.string();
+}
+
+// 64-bit FNV-1a over 32-bit values, low byte first. The pictures it covers
+// are kept in rows, one row per frame of an animation.
 class Checksum {
  public:
   void Add(uint32_t value) {
@@ -27,14 +93,26 @@ class Checksum {
   void Add(const std::vector<uint32_t>& values) {
     for (uint32_t value : values) Add(value);
   }
+  void AddPicture(int32_t width, int32_t height, const std::vector<uint32_t>& pixels) {
+    Add(pixels);
+    if (rows_.empty()) NextRow();
+    if (pixels.size() == size_t(width) * size_t(height))
+      rows_.back().push_back({width, height, pixels});
+  }
   void AddFrame(int32_t image, int32_t frame) {
-    Add(fw_lock_image(image, frame, 1, 0)->pixels);
+    const platform::PixmapRef pixels = fw_lock_image(image, frame, 1, 0);
+    AddPicture(pixels->width, pixels->height, pixels->pixels);
     fw_unlock_image(image, frame);
   }
+  void NextRow() { rows_.emplace_back(); }
   uint64_t value() const { return hash_; }
+
+  // Writes the pictures for a failure to show; gives where they went.
+  std::string WritePictures() const { return SavePictures(rows_, hash_); }
 
  private:
   uint64_t hash_ = 0xcbf29ce484222325ull;
+  PictureRows rows_;
 };
 
 // Settings drawn from `seed` with a generator whose sequence the C++
@@ -91,6 +169,14 @@ class BusySettings {
   std::mt19937 draw_;
 };
 
+// A checksum that differs from its pinned value writes the pictures it
+// covers, so that the failure can be looked at and not only read.
+::testing::AssertionResult Pinned(const Checksum& sum, uint64_t pinned) {
+  if (sum.value() == pinned) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "checksum " << sum.value() << ", pinned " << pinned
+                                       << "; its pictures are in " << sum.WritePictures();
+}
+
 class Golden : public ::testing::Test {
  protected:
   void SetUp() override { stage_.SetUpTool(); }
@@ -100,16 +186,16 @@ class Golden : public ::testing::Test {
     SpriteSeed = seed;
     SpriteWidth = width;
     SpriteHeight = height;
-    rt_replace_handle(SpriteImage, fw_create_image(width, height, 128, 9));
+    RemakeSpriteImage();
   }
 
   // The sheet, then the last frame the build showed.
-  uint64_t BuildSheet(int32_t (*builder)()) {
+  Checksum BuildSheet(int32_t (*builder)()) {
     builder();
     Checksum sum;
     sum.AddFrame(SheetImage, 0);
-    sum.Add(stage_.host().LastFrame());
-    return sum.value();
+    sum.AddPicture(engine::VirtualWidth, engine::VirtualHeight, stage_.host().LastFrame());
+    return sum;
   }
 
   tool_stage::ToolStage stage_;
@@ -117,9 +203,10 @@ class Golden : public ::testing::Test {
 
 // Each frame of the animation: the sprite, its preview, every layer frame,
 // the preview scale, the settings written back and the generator's state.
-uint64_t GenerateAnimation(int32_t frames, int32_t hue_shift) {
+Checksum GenerateAnimation(int32_t frames, int32_t hue_shift) {
   Checksum sum;
   for (int32_t frame = 0; frame < frames; ++frame) {
+    sum.NextRow();
     GenerateSpriteFrame(frame, hue_shift);
     sum.AddFrame(SpriteImage, frame);
     sum.AddFrame(PreviewImage, frame);
@@ -128,19 +215,19 @@ uint64_t GenerateAnimation(int32_t frames, int32_t hue_shift) {
     for (int32_t value : ToolSettings) sum.Add(uint32_t(value));
     sum.Add(uint32_t(fw_rand_int(0, 1 << 30)));
   }
-  return sum.value();
+  return sum;
 }
 
 TEST_F(Golden, GeneratorFramesAtThreeSizes) {
   UseSprite(8, 8, 1001);
   BusySettings(11).ApplyAll(6, false);
-  EXPECT_EQ(GenerateAnimation(6, 0), 17557199290506278443u);
+  EXPECT_TRUE(Pinned(GenerateAnimation(6, 0), 17557199290506278443u));
   UseSprite(24, 40, 70707);
   BusySettings(12).ApplyAll(5, true);
-  EXPECT_EQ(GenerateAnimation(5, 39), 7023086313573814902u);
+  EXPECT_TRUE(Pinned(GenerateAnimation(5, 39), 7023086313573814902u));
   UseSprite(64, 64, 2024);
   BusySettings(13).ApplyAll(4, true);
-  EXPECT_EQ(GenerateAnimation(4, 0), 994360732505107962u);
+  EXPECT_TRUE(Pinned(GenerateAnimation(4, 0), 994360732505107962u));
 }
 
 // Escape, held from the 170th progress frame on, ends the build in its
@@ -149,21 +236,21 @@ TEST_F(Golden, BatchSheetOfEightByEightSprites) {
   UseSprite(8, 8, 31337);
   BusySettings(21).ApplyAll(5, true);
   stage_.host().QueueAtFrame(stage_.host().Presents() + 170, tool_stage::KeyDown(vk::kEscape));
-  EXPECT_EQ(BuildSheet(BuildBatchSpritesheet), 5883586225369178847u);
+  EXPECT_TRUE(Pinned(BuildSheet(BuildBatchSpritesheet), 5883586225369178847u));
 }
 
 TEST_F(Golden, ColourVariantSheetOfTwentyFourByFortySprites) {
   UseSprite(24, 40, 5150);
   BusySettings(22).ApplyAll(3, false);
-  EXPECT_EQ(BuildSheet(BuildColourVariantSpritesheet), 6006056311276006883u);
+  EXPECT_TRUE(Pinned(BuildSheet(BuildColourVariantSpritesheet), 6006056311276006883u));
 }
 
 TEST_F(Golden, BothSheetsOfSixtyFourBySixtyFourSprites) {
   UseSprite(64, 64, 86420);
   BusySettings(23).ApplyAll(4, false);
-  EXPECT_EQ(BuildSheet(BuildBatchSpritesheet), 3636157516744488938u);
+  EXPECT_TRUE(Pinned(BuildSheet(BuildBatchSpritesheet), 3636157516744488938u));
   BusySettings(24).ApplyAll(1, true);
-  EXPECT_EQ(BuildSheet(BuildColourVariantSpritesheet), 4660272153826316126u);
+  EXPECT_TRUE(Pinned(BuildSheet(BuildColourVariantSpritesheet), 4660272153826316126u));
 }
 
 // A saved preset rebuilds the same frames after it is loaded back.
@@ -174,9 +261,12 @@ TEST_F(Golden, PresetRoundTrip) {
   SavePreset(2);
   Checksum files;
   for (unsigned char byte : stage_.Read("Presets/Golden.dat")) files.Add(byte);
-  files.Add(fw_load_pixmap(platform::FromUtf8(stage_.Path("Presets/Golden.png").string()))->pixels);
-  EXPECT_EQ(files.value(), 16928692356333034528u);
-  const uint64_t saved = GenerateAnimation(4, 0);
+  const platform::PixmapRef icon =
+      fw_load_pixmap(platform::FromUtf8(stage_.Path("Presets/Golden.png").string()));
+  ASSERT_TRUE(icon);
+  files.AddPicture(icon->width, icon->height, icon->pixels);
+  EXPECT_TRUE(Pinned(files, 16928692356333034528u));
+  const uint64_t saved = GenerateAnimation(4, 0).value();
 
   BusySettings(32).Apply(4);
   UseSprite(8, 8, 1);
@@ -189,7 +279,7 @@ TEST_F(Golden, PresetRoundTrip) {
   EXPECT_EQ(SpriteSeed, 99991);
   EXPECT_EQ(SpriteWidth, 24);
   EXPECT_EQ(SpriteHeight, 40);
-  EXPECT_EQ(GenerateAnimation(4, 0), saved);
+  EXPECT_TRUE(Pinned(GenerateAnimation(4, 0), saved));
 }
 
 }  // namespace

@@ -32,19 +32,19 @@ class MenusTest : public ::testing::Test {
 };
 
 TEST_F(MenusTest, APressOutsideADropDownClosesItWithoutUsingThePress) {
-  tool::UiState = 6;
+  tool::UiState = tool::kUiSettingsMenu;
   Mouse(100, 300, true);
   tool::ShowSettingsMenu();
-  EXPECT_EQ(tool::UiState, 0);
+  EXPECT_EQ(tool::UiState, tool::kUiIdle);
   EXPECT_EQ(tool::MouseConsumed, 0);
-  tool::UiState = 5;
+  tool::UiState = tool::kUiSpritesheetMenu;
   Mouse(700, 80, true);  // inside the spritesheet menu's 64-pixel box, on no row
   tool::ShowSpritesheetMenu();
-  EXPECT_EQ(tool::UiState, 5);
+  EXPECT_EQ(tool::UiState, tool::kUiSpritesheetMenu);
 }
 
 TEST_F(MenusTest, HeldRandomizeRowGivesANewSetEveryPassAndTheMenuStaysOpen) {
-  tool::UiState = 6;
+  tool::UiState = tool::kUiSettingsMenu;
   std::vector<int32_t> hues;
   for (int32_t pass = 0; pass < 4; ++pass) {
     stage_.host().Advance(17);
@@ -52,13 +52,13 @@ TEST_F(MenusTest, HeldRandomizeRowGivesANewSetEveryPassAndTheMenuStaysOpen) {
     tool::ShowSettingsMenu();
     hues.push_back(tool::ToolSettings[11] * 1000 + tool::ToolSettings[203]);
   }
-  EXPECT_EQ(tool::UiState, 6);
+  EXPECT_EQ(tool::UiState, tool::kUiSettingsMenu);
   EXPECT_EQ(tool::MouseConsumed, 0);
   for (size_t i = 1; i < hues.size(); ++i) EXPECT_NE(hues[i], hues[i - 1]);
 }
 
 TEST_F(MenusTest, NewStartSeedRowChangesOnlyTheSeed) {
-  tool::UiState = 6;
+  tool::UiState = tool::kUiSettingsMenu;
   tool::ToolSettings[11] = 77;
   const int32_t seed = tool::SpriteSeed;
   Mouse(350, 92, true);
@@ -110,7 +110,7 @@ TEST_F(MenusTest, RandomizeDrawsInItsFixedOrderAndLeavesTheRestAlone) {
 
 TEST_F(MenusTest, ClearZeroesTheWholeBlockButNotTheWorkingSize) {
   for (int32_t& entry : tool::ToolSettings) entry = 5;
-  tool::UiState = 6;
+  tool::UiState = tool::kUiSettingsMenu;
   Mouse(350, 28, true);
   tool::ShowSettingsMenu();
   for (int32_t entry : tool::ToolSettings) ASSERT_EQ(entry, 0);
@@ -118,12 +118,12 @@ TEST_F(MenusTest, ClearZeroesTheWholeBlockButNotTheWorkingSize) {
 }
 
 TEST_F(MenusTest, SizeCellSetsTheSizeAndPostsItsNotice) {
-  tool::UiState = 2;
+  tool::UiState = tool::kUiSizeMenu;
   Mouse(121, 27, true);  // column 2, row 0
   tool::ShowSizeMenu();
   EXPECT_EQ(tool::SpriteWidth, 24);
   EXPECT_EQ(tool::SpriteHeight, 8);
-  EXPECT_EQ(tool::UiState, 0);
+  EXPECT_EQ(tool::UiState, tool::kUiIdle);
   EXPECT_EQ(tool::MouseConsumed, 1);
   EXPECT_EQ(fw_image_width(tool::SpriteImage), 24);
   EXPECT_EQ(stage_.Notices().back(), u"Set size to 24x8");
@@ -131,7 +131,7 @@ TEST_F(MenusTest, SizeCellSetsTheSizeAndPostsItsNotice) {
 
 TEST_F(MenusTest, SizeMenuShowsTheHoveredSizeOnePassLate) {
   constexpr uint32_t kHover = 0xFFFF96u, kCurrent = 0x9696FFu;
-  tool::UiState = 2;
+  tool::UiState = tool::kUiSizeMenu;
   Mouse(300, 300, false);
   tool::ShowSizeMenu();                           // no hover left from before
   Mouse(101 + 8 * 3 + 4, 23 + 8 * 3 + 4, false);  // 32 x 32
@@ -144,30 +144,30 @@ TEST_F(MenusTest, SizeMenuShowsTheHoveredSizeOnePassLate) {
   EXPECT_EQ(Pixel(101 + 8 * 4 + 4, 23 + 4), 0u);
   tool::ShowSizeMenu();
   EXPECT_EQ(Pixel(101 + 8 * 2 + 4, 23 + 8 * 2 + 4), 0u);
-  EXPECT_EQ(tool::UiState, 2);
+  EXPECT_EQ(tool::UiState, tool::kUiSizeMenu);
 }
 
 TEST_F(MenusTest, PaletteMenuWithoutPalettesIsTwoRowsHigh) {
   ASSERT_EQ(tool::PaletteCount, 0);
-  tool::UiState = 1;
+  tool::UiState = tool::kUiPaletteMenu;
   Mouse(1, 49, true);  // inside the box, left of the rows
   tool::ShowPaletteMenu();
-  EXPECT_EQ(tool::UiState, 1);
+  EXPECT_EQ(tool::UiState, tool::kUiPaletteMenu);
   Mouse(1, 50, true);
   tool::ShowPaletteMenu();
-  EXPECT_EQ(tool::UiState, 0);
+  EXPECT_EQ(tool::UiState, tool::kUiIdle);
   EXPECT_EQ(tool::MouseConsumed, 0);
 }
 
 TEST_F(MenusTest, PaletteRowsSelectNoPaletteOrRandom) {
-  tool::UiState = 1;
+  tool::UiState = tool::kUiPaletteMenu;
   Mouse(50, 44, true);  // second row: "Random"
   tool::ShowPaletteMenu();
   EXPECT_EQ(tool::PaletteOn, 1);
-  EXPECT_EQ(tool::UiState, 0);
+  EXPECT_EQ(tool::UiState, tool::kUiIdle);
   EXPECT_EQ(tool::MouseConsumed, 1);
   tool::MouseConsumed = 0;
-  tool::UiState = 1;
+  tool::UiState = tool::kUiPaletteMenu;
   Mouse(50, 30, true);
   tool::ShowPaletteMenu();
   EXPECT_EQ(tool::PaletteOn, 0);

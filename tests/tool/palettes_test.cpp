@@ -24,7 +24,7 @@ uint32_t Opaque(const Colour& c) {
 
 class PaletteTest : public ::testing::Test {
  protected:
-  PaletteTest() : stage(false) { tool::UiState = 6; }
+  PaletteTest() : stage(false) { tool::UiState = tool::kUiSettingsMenu; }
 
   // Every colour set, and each painted into its 2 x 2 cell of the swatch.
   void ExpectSwatchShowsTheTable() {
@@ -40,7 +40,7 @@ class PaletteTest : public ::testing::Test {
     }
   }
   void ExpectIdleInWeekFolder() {
-    EXPECT_EQ(tool::UiState, 0);
+    EXPECT_EQ(tool::UiState, tool::kUiIdle);
     EXPECT_EQ(tool::MouseConsumed, 1);
     EXPECT_TRUE(fs::equivalent(fs::current_path(), stage.Path("Files/001")));
   }

@@ -83,12 +83,12 @@ TEST_F(SettingsPanelTest, TabsShowWhichLayersAreOnAndWhichIsSelected) {
 }
 
 TEST_F(SettingsPanelTest, ATabClickSelectsItsLayerEvenWithAMenuOpen) {
-  tool::UiState = 6;
+  tool::UiState = tool::kUiSettingsMenu;
   Mouse(64 * 3 + 64, 145, true);
   Draw();
   EXPECT_EQ(layer_, 3);
   EXPECT_EQ(tool::MouseConsumed, 1);
-  EXPECT_EQ(tool::UiState, 6);
+  EXPECT_EQ(tool::UiState, tool::kUiSettingsMenu);
 }
 
 TEST_F(SettingsPanelTest, ControlsWriteBackIntoTheSelectedLayersBlock) {

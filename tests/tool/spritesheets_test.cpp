@@ -171,11 +171,11 @@ TEST_F(Spritesheets, ColourVariantsRepeatTheAnimationPerHueShift) {
 
 TEST_F(Spritesheets, SameSeedGivesTheSameSheetAndTheStateIsRestored) {
   UseSize(32, 32);
-  tool::UiState = 5;
+  tool::UiState = tool::kUiSpritesheetMenu;
   tool::MouseConsumed = 0;
   Pixels first = Build(tool::BuildBatchSpritesheet);
   EXPECT_EQ(tool::SpriteSeed, kStartSeed);
-  EXPECT_EQ(tool::UiState, 0);
+  EXPECT_EQ(tool::UiState, tool::kUiIdle);
   EXPECT_EQ(tool::MouseConsumed, 1);
   EXPECT_EQ(Build(tool::BuildBatchSpritesheet), first);
   EXPECT_EQ(tool::SpriteSeed, kStartSeed);

@@ -62,9 +62,9 @@ TEST_F(WidgetsTest, SliderRightButtonPicksMinimumMiddleOrMaximum) {
 
 TEST_F(WidgetsTest, SliderIgnoresTheMouseWhileAMenuIsOpenOrThePressIsUsed) {
   Mouse(150, 50, true);
-  tool::UiState = 6;
+  tool::UiState = tool::kUiSettingsMenu;
   EXPECT_EQ(BaseHue(7), 7);
-  tool::UiState = 0;
+  tool::UiState = tool::kUiIdle;
   tool::MouseConsumed = 1;
   EXPECT_EQ(BaseHue(7), 7);
   Mouse(150, 200, true);  // below the bar

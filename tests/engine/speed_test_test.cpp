@@ -15,9 +15,9 @@ constexpr int32_t kFramesPerStep = 8;
 
 // The speed test on a machine whose frame times the virtual clock decides:
 // frames take the hub's 15 ms until a chosen measure step, then longer.
-class EngineTestTest : public ::testing::Test {
+class SpeedTest : public ::testing::Test {
  protected:
-  EngineTestTest() { start_ = stage_.host().Presents(); }
+  SpeedTest() { start_ = stage_.host().Presents(); }
 
   // From measure step `step_index` (1 for 500, 2 for 1000, ...) on, every
   // frame takes `ms`; frames are counted by the flips shown.
@@ -59,7 +59,7 @@ class EngineTestTest : public ::testing::Test {
   int32_t start_ = 0;
 };
 
-TEST_F(EngineTestTest, AMachineHoldingTheTargetThroughoutGetsTwoFifthsOfTheLastStep) {
+TEST_F(SpeedTest, AMachineHoldingTheTargetThroughoutGetsTwoFifthsOfTheLastStep) {
   // The options panel opened during the measure changes no step's frames.
   stage_.host().QueueAtFrame(start_ + kIntroFrames + 3, engine_stage::KeyDown(9));
   stage_.host().QueueAtFrame(start_ + kIntroFrames + 4, engine_stage::KeyUp(9));
@@ -68,7 +68,7 @@ TEST_F(EngineTestTest, AMachineHoldingTheTargetThroughoutGetsTwoFifthsOfTheLastS
   EXPECT_EQ(FramesShown(), kIntroFrames + 40 * kFramesPerStep);
   EXPECT_EQ(Limits(), (std::vector<int32_t>{8000, 8000, 4000}));
   EXPECT_EQ(engine::FrameRateTarget, 60);
-  EXPECT_EQ(engine::EngineSettings[7], 0);
+  EXPECT_EQ(engine::EngineSettings[engine::kSlowSystemSetting], 0);
   EXPECT_EQ(engine::DebugOverlayOn, 0);
   std::vector<Text> log = stage_.LogLines();
   auto start = std::find(log.begin(), log.end(), u"Starting Engine Test");
@@ -77,33 +77,33 @@ TEST_F(EngineTestTest, AMachineHoldingTheTargetThroughoutGetsTwoFifthsOfTheLastS
   EXPECT_EQ(std::vector<Text>(start + 2, log.end()), Results(60, 8000, 8000, 4000, false));
 }
 
-TEST_F(EngineTestTest, AMachineFailingAtOneThousandGetsTheFloorsAndSlowSystemMode) {
+TEST_F(SpeedTest, AMachineFailingAtOneThousandGetsTheFloorsAndSlowSystemMode) {
   FramesTakeFromStep(2, 100);
   engine::RunEngineTest(60, 2);
   EXPECT_EQ(FramesShown(), kIntroFrames + 2 * kFramesPerStep);
   EXPECT_EQ(ResultLines(), Results(60, 0, 0, 0, true));
   EXPECT_EQ(Limits(), (std::vector<int32_t>{1000, 500, 250}));
-  EXPECT_EQ(engine::EngineSettings[7], 1);
+  EXPECT_EQ(engine::EngineSettings[engine::kSlowSystemSetting], 1);
   EXPECT_EQ(engine::FrameRateTarget, 30);
 }
 
-TEST_F(EngineTestTest, BestTwoThousandFloorsOnlyTheMainSprites) {
+TEST_F(SpeedTest, BestTwoThousandFloorsOnlyTheMainSprites) {
   FramesTakeFromStep(5, 100);
   engine::RunEngineTest(60, 2);
   EXPECT_EQ(ResultLines(), Results(60, 800, 800, 400, true));
   EXPECT_EQ(Limits(), (std::vector<int32_t>{1000, 800, 400}));
-  EXPECT_EQ(engine::EngineSettings[7], 1);
+  EXPECT_EQ(engine::EngineSettings[engine::kSlowSystemSetting], 1);
 }
 
-TEST_F(EngineTestTest, ARateExactlyAtTheThresholdCountsAndEndsTheMeasure) {
+TEST_F(SpeedTest, ARateExactlyAtTheThresholdCountsAndEndsTheMeasure) {
   FramesTakeFromStep(2, 17);  // settles at 1000 / 17 = 58 frames per second
   engine::RunEngineTest(60, 2);
   EXPECT_EQ(FramesShown(), kIntroFrames + 2 * kFramesPerStep);
   EXPECT_EQ(ResultLines(), Results(60, 400, 400, 200, true));
 }
 
-TEST_F(EngineTestTest, SlowSystemModeAtTheStartAimsForThirtyWithThresholdsOfTwentyEight) {
-  engine::EngineSettings[7] = 1;
+TEST_F(SpeedTest, SlowSystemModeAtTheStartAimsForThirtyWithThresholdsOfTwentyEight) {
+  engine::EngineSettings[engine::kSlowSystemSetting] = 1;
   // 30 ms frames give 32 frames per second: enough for 28, not for 58.
   stage_.host().on_delay = [](platform::ScriptedHost& host, int32_t) { host.Advance(29); };
   engine::RunEngineTest(60, 2);
@@ -114,7 +114,7 @@ TEST_F(EngineTestTest, SlowSystemModeAtTheStartAimsForThirtyWithThresholdsOfTwen
   EXPECT_EQ(engine::FrameRateTarget, 30);
 }
 
-TEST_F(EngineTestTest, ANestedRunLeavesTheOuterRunsStepsAlone) {
+TEST_F(SpeedTest, ANestedRunLeavesTheOuterRunsStepsAlone) {
   bool nested = false;
   stage_.host().on_present = [&](platform::ScriptedHost&, int32_t shown) {
     if (nested || shown - start_ != kIntroFrames + 5) return;

@@ -11,6 +11,9 @@ constexpr int32_t kIntroLastStep = 15000;
 constexpr int32_t kMeasureLastStep = 20000;
 constexpr int32_t kFramesPerStep = 8;
 constexpr int32_t kSlowSystemTarget = 30;
+// The logos' slide runs from near -1 to 1 over the intro: a unit every half
+// of its steps.
+constexpr int32_t kIntroHalfSteps = kIntroLastStep / kStepSize / 2;
 
 void DrawLogos(float logo_x, float logo_y, float site_x, float site_y) {
   SetScaleXY(0.75f);
@@ -28,7 +31,8 @@ void BeginTestFrame() {
 // The logos slide in from either side over the intro's steps.
 void RunIntroFrame(int32_t step) {
   BeginTestFrame();
-  const float p = ClampFloat(static_cast<float>(step) / 500.0f / 15.0f - 1.0f, -1.0f, 1.0f);
+  const float units = static_cast<float>(step) / float(kStepSize) / float(kIntroHalfSteps);
+  const float p = ClampFloat(units - 1.0f, -1.0f, 1.0f);
   const auto w = static_cast<float>(VirtualWidth);
   const auto h = static_cast<float>(VirtualHeight);
   DrawLogos(w * 0.3f * p, h * 0.3f, w - w * 0.3f * p, h - h * 0.3f);
@@ -90,7 +94,7 @@ void ApplyFloors() {
   if (DrawLimits[1] < 1000) {
     DrawLimits[1] = 1000;
     FrameRateTarget = kSlowSystemTarget;
-    EngineSettings[7] = 1;
+    EngineSettings[kSlowSystemSetting] = 1;
   }
   if (DrawLimits[2] < 500) DrawLimits[2] = 500;
   if (DrawLimits[3] < 250) DrawLimits[3] = 250;
@@ -100,7 +104,7 @@ void ApplyFloors() {
 
 int32_t RunEngineTest(int32_t target, int32_t sprite_scale) {
   DebugOverlayOn = 0;
-  if (EngineSettings[7] == 1) target = kSlowSystemTarget;
+  if (EngineSettings[kSlowSystemSetting] == 1) target = kSlowSystemTarget;
   FrameRateTarget = target;
   DrawLimits[1] = 500;
   DrawLimits[2] = 500;
