@@ -185,6 +185,15 @@ class XvfbRun : public ::testing::Test {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
   }
+  // Starts the program in `folder`, lets it reach its tool loop and quits it
+  // with Alt+F4 and a key; its exit code, or -1 when it did not end.
+  int RunToTheLoopAndQuit(const run_test::RunFolder& folder) {
+    program_ = StartAndWaitForTheToolLoop(folder);
+    if (program_ == 0) return -1;
+    int code = QuitWithAltF4(program_);
+    if (code >= 0) program_ = 0;
+    return code;
+  }
   void TearDown() override {
     if (program_ > 0 && waitpid(program_, nullptr, WNOHANG) == 0) {
       kill(program_, SIGKILL);
@@ -267,11 +276,7 @@ TEST_F(XvfbRun, WithoutTheCommonFolderApplyAndQuitKeepInsideTheRunFolder) {
 TEST_F(XvfbRun, StartedWithoutFilesMakesItsFoldersAndKeepsInsideTheRunFolder) {
   run_test::RunFolder folder(false, "a/b/run");
   fs::remove_all(folder.Path("Files"));
-  program_ = StartAndWaitForTheToolLoop(folder);
-  ASSERT_NE(program_, 0);
-  int code = QuitWithAltF4(program_);
-  program_ = 0;
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(RunToTheLoopAndQuit(folder), 0);
 
   ExpectKeptInsideTheRunFolder(folder);
   EXPECT_EQ(folder.Lines("Files/Debug.txt").back(), "Play again, soon!!");
@@ -292,11 +297,7 @@ TEST_F(XvfbRun, FoldersAndFifosInPlaceOfFilesNeitherStopNorHoldTheRun) {
                            "Files/Setup.ini", "Files/001/nuscores.dat"}) {
     MakeNonFile(folder.Path(name), NonFile::kFifo);
   }
-  program_ = StartAndWaitForTheToolLoop(folder);
-  ASSERT_NE(program_, 0);
-  int code = QuitWithAltF4(program_);
-  program_ = 0;
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(RunToTheLoopAndQuit(folder), 0);
 
   ExpectKeptInsideTheRunFolder(folder);
   EXPECT_TRUE(fs::is_regular_file(folder.Path("Files/Setup.ini")));
