@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform.h"
@@ -125,18 +127,27 @@ class MemoryStream : public Stream {
   std::string written_;
 };
 
+// Reads up to `capacity` bytes; 0 at the end and on failure.
+size_t ReadSome(int fd, void* out, size_t capacity) {
+  ssize_t got;
+  do {
+    got = ::read(fd, out, capacity);
+  } while (got < 0 && errno == EINTR);
+  return got > 0 ? size_t(got) : 0;
+}
+
+// Reads end after `most_bytes`, so that a file that grows while it is read
+// still cannot be read without end.
 class FileStream : public Stream {
  public:
-  explicit FileStream(int fd) : Stream(false), fd_(fd) {}
+  FileStream(int fd, size_t most_bytes) : Stream(false), fd_(fd), left_(most_bytes) {}
   ~FileStream() override { Close(); }
 
  protected:
   size_t ReadRaw(char* out, size_t capacity) override {
-    ssize_t got;
-    do {
-      got = ::read(fd_, out, capacity);
-    } while (got < 0 && errno == EINTR);
-    return got > 0 ? size_t(got) : 0;
+    size_t got = ReadSome(fd_, out, std::min(capacity, left_));
+    left_ -= got;
+    return got;
   }
   bool WriteRaw(const char* data, size_t size) override {
     while (size > 0) {
@@ -152,6 +163,7 @@ class FileStream : public Stream {
 
  private:
   int fd_;
+  size_t left_;
 };
 
 // A folder's entries, taken when the listing is opened.
@@ -162,21 +174,62 @@ struct Listing : Object {
 
 std::string OsPath(const Text& path) { return ToUtf8(path); }
 
-int32_t OpenStream(const Text& path, int flags) {
-  int fd = ::open(OsPath(path).c_str(), flags | O_CLOEXEC, 0666);
-  if (fd < 0) return 0;
+// The regular file at `os_path` opened with `flags`, or -1; `size` is its
+// size once open. Anything else is never opened, since opening a device may
+// do something of its own, and the open never waits (on a FIFO it would
+// wait for the other end); for a regular file not blocking changes nothing.
+// What was opened is looked at again, as the name may have changed meanwhile.
+int OpenRegularFile(const std::string& os_path, int flags, size_t most_bytes, size_t& size) {
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (::stat(os_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return -1;
+  int fd = ::open(os_path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || uint64_t(info.st_size) > most_bytes) {
     ::close(fd);
-    return 0;
+    return -1;
   }
-  return rt_handle_from_object(std::make_shared<FileStream>(fd));
+  size = size_t(info.st_size);
+  return fd;
+}
+
+int32_t OpenStream(const Text& path, int flags) {
+  size_t size = 0;
+  int fd = OpenRegularFile(OsPath(path), flags, kMaxStreamFileBytes, size);
+  if (fd < 0) return 0;
+  return rt_handle_from_object(std::make_shared<FileStream>(fd, kMaxStreamFileBytes));
+}
+
+// Every byte up to the end, unless there are more than `most_bytes`. Room
+// for the `expected` bytes and one more reads a file that kept its size in
+// one go, and no more than that is kept.
+bool ReadToEnd(int fd, size_t expected, size_t most_bytes, std::vector<uint8_t>& bytes) {
+  size_t room = expected + 1;
+  for (;;) {
+    size_t had = bytes.size();
+    if (had == room) room = std::min(std::max(room * 2, kBufferSize), most_bytes + 1);
+    bytes.resize(room);
+    size_t got = ReadSome(fd, bytes.data() + had, room - had);
+    bytes.resize(had + got);
+    if (got == 0) return true;
+    if (bytes.size() > most_bytes) return false;
+  }
 }
 
 }  // namespace
 
 StreamRef MakeMemoryStream(std::string bytes) {
   return std::make_shared<MemoryStream>(std::move(bytes));
+}
+
+std::optional<std::vector<uint8_t>> ReadOutsideFile(const std::string& os_path, size_t most_bytes) {
+  size_t size = 0;
+  int fd = OpenRegularFile(os_path, O_RDONLY, most_bytes, size);
+  if (fd < 0) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  bool whole = ReadToEnd(fd, size, most_bytes, bytes);
+  ::close(fd);
+  if (!whole) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace platform
@@ -205,10 +258,13 @@ int32_t fw_create_dir(const Text& path) {
   return fw_file_type(path) == 2 ? 1 : 0;
 }
 
+// Only what can be read as a file is a file; a FIFO, socket or device is
+// something else again.
 int32_t fw_file_type(const Text& path) {
   struct stat info {};
   if (::stat(platform::OsPath(path).c_str(), &info) != 0) return 0;
-  return S_ISDIR(info.st_mode) ? 2 : 1;
+  if (S_ISDIR(info.st_mode)) return 2;
+  return S_ISREG(info.st_mode) ? 1 : 3;
 }
 
 int32_t fw_delete_file(const Text& path) {

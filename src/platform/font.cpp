@@ -4,11 +4,10 @@
 #include FT_FREETYPE_H
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "image.h"
+#include "stream.h"
 
 namespace platform {
 
@@ -23,6 +22,8 @@ Glyph& Font::GlyphOf(char16_t code) {
 namespace {
 
 constexpr int32_t kSmoothStyle = 4;
+// Even the largest TrueType collections stay well below this.
+constexpr size_t kMaxFontFileBytes = size_t(64) << 20;
 
 FT_Library Library() {
   static FT_Library library = [] {
@@ -100,9 +101,9 @@ void ResetFonts() { current_font = nullptr; }
 
 int32_t fw_load_image_font(const Text& path, int32_t pixel_size, int32_t style) {
   if (pixel_size <= 0 || pixel_size > 1000 || !platform::Library()) return 0;
-  std::ifstream file(platform::ToUtf8(path), std::ios::binary);
-  if (!file) return 0;
-  std::vector<FT_Byte> bytes((std::istreambuf_iterator<char>(file)), {});
+  auto read = platform::ReadOutsideFile(platform::ToUtf8(path), platform::kMaxFontFileBytes);
+  if (!read) return 0;
+  std::vector<FT_Byte> bytes = std::move(*read);
   FT_Face face = nullptr;
   if (bytes.empty() ||
       FT_New_Memory_Face(platform::Library(), bytes.data(), FT_Long(bytes.size()), 0, &face) != 0) {

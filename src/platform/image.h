@@ -99,7 +99,12 @@ class Font : public Object {
 // The font that serves when no font is current.
 std::shared_ptr<Font> DefaultFont();
 
-// PNG bytes to a pixel map; null for anything that is not a whole PNG.
-PixmapRef DecodePng(const uint8_t* data, size_t size);
+// Wider or taller PNG pictures are refused from their header.
+constexpr uint32_t kMaxPngSide = 16384;
+// PNG bytes to a pixel map; null for anything that is not a whole PNG, and
+// for a picture wider than `most_width` or taller than `most_height`, which
+// is refused from its header before anything is decoded.
+PixmapRef DecodePng(const uint8_t* data, size_t size, uint32_t most_width = kMaxPngSide,
+                    uint32_t most_height = kMaxPngSide);
 
 }  // namespace platform

@@ -108,13 +108,16 @@ int32_t fw_change_dir(const Text& path);
 Text fw_current_dir();
 // Creates one folder; 1 when it exists afterwards.
 int32_t fw_create_dir(const Text& path);
-int32_t fw_file_type(const Text& path);  // 0 missing, 1 file, 2 folder
+// 0 missing, 1 regular file, 2 folder, 3 anything else (FIFO, socket, device).
+int32_t fw_file_type(const Text& path);
 int32_t fw_delete_file(const Text& path);
 // Replaces `to` atomically; 1 on success. Used for safe saves.
 int32_t fw_rename_file(const Text& from, const Text& to);
 int32_t fw_read_dir(const Text& path);
 Text fw_next_file(int32_t listing);
 void fw_close_dir(int32_t listing);
+// Regular files only: none for a folder, FIFO, socket or device, nor for a
+// file to read that is larger than any file the program reads as a stream.
 int32_t fw_read_file(const Text& path);
 int32_t fw_write_file(const Text& path);
 void fw_close_file(int32_t stream);
@@ -344,6 +347,10 @@ using PixmapRef = std::shared_ptr<Pixmap>;
 // Image flags: 1 masked, 2 filtered, 4 mipmapped, 8 dynamic; -1 = 3.
 int32_t fw_load_image(const Text& path, int32_t flags);
 int32_t fw_load_image(const platform::PixmapRef& pixmap, int32_t flags);
+// The same, or none for a picture wider than most_width or taller than
+// most_height, known from the file's header before anything is decoded.
+int32_t fw_load_image_within(const Text& path, int32_t flags, int32_t most_width,
+                             int32_t most_height);
 int32_t fw_load_anim_image(const Text& path, int32_t cell_width, int32_t cell_height,
                            int32_t first_cell, int32_t cell_count, int32_t flags);
 int32_t fw_create_image(int32_t width, int32_t height, int32_t frames, int32_t flags);

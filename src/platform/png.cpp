@@ -4,16 +4,16 @@
 // that can fail runs in a small function holding only plain data.
 #include <png.h>
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "image.h"
+#include "stream.h"
 
 static_assert(std::endian::native == std::endian::little,
               "pixels are read and written as BGRA bytes");
@@ -23,8 +23,10 @@ namespace {
 
 // Larger pictures than this are refused rather than risking huge allocations
 // on a corrupt header.
-constexpr uint32_t kMaxSide = 16384;
 constexpr uint64_t kMaxPixels = uint64_t(1) << 25;
+// The largest PNG the program loads, a shapes or filters sheet, is about a
+// megabyte even uncompressed.
+constexpr size_t kMaxPngFileBytes = size_t(64) << 20;
 // libpng allocates what a chunk's length claims before it reads the chunk,
 // and only warns about a length past its own limit; a damaged length must
 // fail the load instead of asking for gigabytes. The pixels themselves are
@@ -55,10 +57,10 @@ void FreeAllocation(png_structp, png_voidp memory) { std::free(memory); }
 // Bad files are an expected outcome here, not something to print.
 [[noreturn]] void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
-// Reads the header and sets up the transforms to 8-bit BGRA.
+// Reads the header and sets up the transforms to 8-bit BGRA. A picture
+// wider or taller than the limits fails here, before any row is decoded.
 bool ReadHeader(png_structp png, png_infop info, uint32_t& width, uint32_t& height) {
   if (setjmp(png_jmpbuf(png))) return false;
-  png_set_user_limits(png, kMaxSide, kMaxSide);
   png_read_info(png, info);
   width = png_get_image_width(png, info);
   height = png_get_image_height(png, info);
@@ -118,8 +120,10 @@ bool InBounds(const PixmapRef& pixmap, int32_t x, int32_t y) {
 
 }  // namespace
 
-PixmapRef DecodePng(const uint8_t* data, size_t size) {
-  if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;
+PixmapRef DecodePng(const uint8_t* data, size_t size, uint32_t most_width, uint32_t most_height) {
+  if (size < 8 || png_sig_cmp(data, 0, 8) != 0 || most_width == 0 || most_height == 0) {
+    return nullptr;
+  }
   png_structp png =
       png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning, nullptr,
                                BoundedAllocation, FreeAllocation);
@@ -130,6 +134,7 @@ PixmapRef DecodePng(const uint8_t* data, size_t size) {
   uint32_t width = 0, height = 0;
   if (info) {
     png_set_read_fn(png, &reader, ReadFromMemory);
+    png_set_user_limits(png, std::min(most_width, kMaxPngSide), std::min(most_height, kMaxPngSide));
     if (ReadHeader(png, info, width, height) && width > 0 && height > 0 &&
         uint64_t(width) * height <= kMaxPixels) {
       pixmap = std::make_shared<Pixmap>(int32_t(width), int32_t(height));
@@ -165,11 +170,25 @@ void fw_write_pixel(const PixmapRef& pixmap, int32_t x, int32_t y, uint32_t argb
   ++pixmap->generation;
 }
 
+namespace platform {
+namespace {
+
+PixmapRef LoadPng(const Text& path, uint32_t most_width, uint32_t most_height) {
+  auto bytes = ReadOutsideFile(ToUtf8(path), kMaxPngFileBytes);
+  return bytes ? DecodePng(bytes->data(), bytes->size(), most_width, most_height) : nullptr;
+}
+
+}  // namespace
+}  // namespace platform
+
 PixmapRef fw_load_pixmap(const Text& path) {
-  std::ifstream file(platform::ToUtf8(path), std::ios::binary);
-  if (!file) return nullptr;
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  return platform::DecodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return platform::LoadPng(path, platform::kMaxPngSide, platform::kMaxPngSide);
+}
+
+int32_t fw_load_image_within(const Text& path, int32_t flags, int32_t most_width,
+                             int32_t most_height) {
+  if (most_width <= 0 || most_height <= 0) return 0;
+  return fw_load_image(platform::LoadPng(path, uint32_t(most_width), uint32_t(most_height)), flags);
 }
 
 // Writes beside the target and renames over it, so a failed save leaves the

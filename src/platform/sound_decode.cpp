@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
 #include "audio.h"
+#include "stream.h"
 
 namespace platform::audio {
 namespace {
@@ -190,14 +190,8 @@ PcmRef DecodeSound(const uint8_t* data, size_t size) {
 }
 
 PcmRef LoadSoundFile(const std::string& path_utf8) {
-  std::ifstream in(path_utf8, std::ios::binary | std::ios::ate);
-  if (!in) return nullptr;
-  std::streamoff length = in.tellg();
-  if (length <= 0 || length > kMaxSoundFileBytes) return nullptr;
-  std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) return nullptr;
-  return DecodeSound(bytes.data(), bytes.size());
+  auto bytes = ReadOutsideFile(path_utf8, size_t(kMaxSoundFileBytes));
+  return bytes ? DecodeSound(bytes->data(), bytes->size()) : nullptr;
 }
 
 }  // namespace platform::audio

@@ -2,9 +2,12 @@
 // share one buffered reader and writer, so the line rules live in one place.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform.h"
 
@@ -56,6 +59,19 @@ using StreamRef = std::shared_ptr<Stream>;
 
 // A stream that reads the given bytes and then ends; writes are kept.
 StreamRef MakeMemoryStream(std::string bytes);
+
+// Files from outside (settings, presets, scores, songs, pictures, fonts,
+// sounds) are read only as regular files: a folder, FIFO, socket or device in
+// their place is a file that cannot be read, and no name in a folder can make
+// a read wait or fail loudly. Each kind has a bound on the size that no real
+// file of its kind reaches, so that no file can fill the memory either.
+
+// Largest file fw_read_file opens; its reads also end there.
+constexpr size_t kMaxStreamFileBytes = size_t(16) << 20;
+
+// The whole regular file at `os_path`, or nothing when it cannot be read or
+// holds more than `most_bytes`.
+std::optional<std::vector<uint8_t>> ReadOutsideFile(const std::string& os_path, size_t most_bytes);
 
 // Time-outs of socket connects and of each socket read or write.
 void SetSocketTimeouts(int32_t connect_ms, int32_t transfer_ms);

@@ -19,6 +19,9 @@ const Text kPresetsFolder = u"../../Presets";
 const Text kPartialSuffix = u".saving";
 constexpr int32_t kHeightEntry = 2998;
 constexpr int32_t kWidthEntry = 2999;
+// The tool saves icons of at most 64 x 64, and the column draws a larger one
+// at scale 0, where it cannot be seen: such a file is not decoded at all.
+constexpr int32_t kLargestIconSide = 64;
 
 bool IsSpriteSide(int32_t pixels) { return pixels >= 8 && pixels <= 64 && pixels % 8 == 0; }
 
@@ -32,7 +35,7 @@ void ReadSeedAndValues(int32_t stream, data& preset) {
 std::shared_ptr<data> ReadPreset(const Text& name) {
   auto preset = std::make_shared<data>();
   preset->name = name;
-  preset->icon = fw_load_image(name + u".png", 1);
+  preset->icon = fw_load_image_within(name + u".png", 1, kLargestIconSide, kLargestIconSide);
   int32_t stream = fw_read_file(name + u".dat");
   if (stream != 0) {
     ReadSeedAndValues(stream, *preset);
@@ -102,7 +105,10 @@ std::vector<Text> ListPngBaseNames() {
   std::vector<Text> names;
   int32_t listing = fw_read_dir(fw_current_dir());
   for (Text entry = fw_next_file(listing); !entry.empty(); entry = fw_next_file(listing)) {
-    if (fw_right(entry, 4) == u".png") names.push_back(fw_left(entry, int32_t(entry.size()) - 4));
+    // A folder or FIFO named like a picture is none.
+    if (fw_right(entry, 4) == u".png" && fw_file_type(entry) == 1) {
+      names.push_back(fw_left(entry, int32_t(entry.size()) - 4));
+    }
   }
   fw_close_dir(listing);
   return names;

@@ -66,8 +66,8 @@ int32_t ApplyPreset(const data& preset);
 
 // Palettes/ beside Files/, as seen from the week folder.
 inline const Text kPalettesFolder = u"../../Palettes";
-// The base names of the current folder's entries that end in exactly ".png",
-// in listing order.
+// The base names of the current folder's regular files whose names end in
+// exactly ".png", in listing order.
 std::vector<Text> ListPngBaseNames();
 
 // Puts every global of the tool back to its value at the start of a run:

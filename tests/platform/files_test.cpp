@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "non_files.h"
 #include "platform/platform.h"
 #include "platform/stream.h"
 
@@ -116,6 +117,36 @@ TEST_F(Files, MissingFilesAndFoldersAreNotStreams) {
   EXPECT_EQ(fw_stream_eof(0), 1);
   EXPECT_EQ(fw_write_line(0, u"x"), 0);
   EXPECT_EQ(fw_read_int(12345), 0);
+}
+
+TEST_F(Files, AFolderFifoSocketOrDeviceIsAFileThatCannotBeReadNorWritten) {
+  for (NonFile kind : {NonFile::kFolder, NonFile::kDevice, NonFile::kSocket, NonFile::kFifo}) {
+    SCOPED_TRACE(NameOf(kind));
+    MakeNonFile("x.png", kind);
+    EXPECT_EQ(fw_file_type(u"x.png"), kind == NonFile::kFolder ? 2 : 3);
+    EXPECT_EQ(fw_read_file(u"x.png"), 0);
+    EXPECT_EQ(fw_write_file(u"x.png"), 0);
+    EXPECT_FALSE(fw_load_pixmap(u"x.png"));
+    EXPECT_EQ(fw_load_image(u"x.png", 1), 0);
+    EXPECT_EQ(fw_load_anim_image(u"x.png", 1, 1, 0, 1, 8), 0);
+    EXPECT_EQ(fw_load_image_font(u"x.png", 16, 4), 0);
+    EXPECT_EQ(fw_load_sound(u"x.png", 0), 0);
+  }
+}
+
+TEST_F(Files, AFileOverItsKindsBoundIsNotRead) {
+  WriteBytes("ten.bin", "0123456789");
+  EXPECT_FALSE(platform::ReadOutsideFile("ten.bin", 9));
+  EXPECT_EQ(platform::ReadOutsideFile("ten.bin", 10),
+            std::vector<uint8_t>({'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}));
+  // Sparse, so that the file takes no room.
+  WriteBytes("huge.ini", "");
+  ASSERT_EQ(::truncate("huge.ini", off_t(platform::kMaxStreamFileBytes) + 1), 0);
+  EXPECT_EQ(fw_read_file(u"huge.ini"), 0);
+  ASSERT_EQ(::truncate("huge.ini", off_t(platform::kMaxStreamFileBytes)), 0);
+  int32_t stream = fw_read_file(u"huge.ini");
+  EXPECT_NE(stream, 0);
+  fw_close_file(stream);
 }
 
 TEST_F(Files, FolderListingTypesAndDeletion) {

@@ -147,6 +147,17 @@ TEST_F(PngTest, BadFilesGiveNone) {
       platform::DecodePng(reinterpret_cast<const uint8_t*>(flipped.data()), flipped.size()));
 }
 
+TEST_F(PngTest, APictureLargerThanItsBoundIsRefused) {
+  for (auto [width, height] : {std::pair{64, 64}, {65, 64}, {64, 65}, {1, 200}}) {
+    const std::string name = std::to_string(width) + "x" + std::to_string(height) + ".png";
+    ASSERT_EQ(fw_save_pixmap_png(Pattern(width, height, true), PathOf(name), 9), 1);
+    const int32_t image = fw_load_image_within(PathOf(name), 1, 64, 64);
+    EXPECT_EQ(fw_image_width(image), width <= 64 && height <= 64 ? width : 0) << name;
+    EXPECT_NE(fw_load_image(PathOf(name), 1), 0) << name;
+  }
+  EXPECT_EQ(fw_load_image_within(PathOf("64x64.png"), 1, 0, 64), 0);
+}
+
 TEST_F(PngTest, FailedSaveLeavesNothingBehind) {
   EXPECT_EQ(fw_save_pixmap_png(nullptr, PathOf("none.png"), 5), 0);
   EXPECT_EQ(fw_save_pixmap_png(Pattern(2, 2, false), PathOf("no_folder/x.png"), 5), 0);

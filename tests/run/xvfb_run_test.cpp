@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "non_files.h"
 #include "run/run_folder.h"
 #include "run/xvfb_server.h"
 
@@ -152,6 +153,15 @@ class XvfbRun : public ::testing::Test {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("ALSOFT_DRIVERS", "null", 1);
   }
+  // Starts the program in `folder`, lets it reach its tool loop and quits it
+  // with Alt+F4 and a key; its exit code, or -1 when it did not end.
+  int RunToTheLoopAndQuit(const run_test::RunFolder& folder) {
+    program_ = StartAndWaitForTheToolLoop(folder);
+    if (program_ == 0) return -1;
+    int code = QuitWithAltF4(program_);
+    if (code >= 0) program_ = 0;
+    return code;
+  }
   void TearDown() override {
     if (program_ > 0 && waitpid(program_, nullptr, WNOHANG) == 0) {
       kill(program_, SIGKILL);
@@ -230,13 +240,32 @@ TEST_F(XvfbRun, WithoutTheCommonFolderApplyAndQuitKeepInsideTheRunFolder) {
 TEST_F(XvfbRun, StartedWithoutFilesMakesItsFoldersAndKeepsInsideTheRunFolder) {
   run_test::RunFolder folder(false, "a/b/run");
   fs::remove_all(folder.Path("Files"));
-  program_ = StartAndWaitForTheToolLoop(folder);
-  ASSERT_NE(program_, 0);
-  int code = QuitWithAltF4(program_);
-  program_ = 0;
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(RunToTheLoopAndQuit(folder), 0);
 
   ExpectKeptInsideTheRunFolder(folder);
+  EXPECT_EQ(folder.Lines("Files/Debug.txt").back(), "Play again, soon!!");
+}
+
+// Every kind of outside file read at start-up, with a folder or a FIFO in its
+// place: the run neither aborts nor waits, and its shutdown saves replace the
+// FIFOs of its own files.
+TEST_F(XvfbRun, FoldersAndFifosInPlaceOfFilesNeitherStopNorHoldTheRun) {
+  run_test::RunFolder folder(true, "a/b/run");
+  folder.Write("Presets/Y.dat", {"settings"});
+  folder.Write("Presets/f.png", {"icon"});
+  for (const char* name :
+       {"Presets/Y.png", "Shapes.png", "Files/Common/Blue Highway.ttf", "Palettes/Zdir.png"}) {
+    MakeNonFile(folder.Path(name), NonFile::kFolder);
+  }
+  for (const char* name : {"Presets/f.dat", "Files/001/transparent.png", "Files/Common/open.ogg",
+                           "Files/Setup.ini", "Files/001/nuscores.dat"}) {
+    MakeNonFile(folder.Path(name), NonFile::kFifo);
+  }
+  EXPECT_EQ(RunToTheLoopAndQuit(folder), 0);
+
+  ExpectKeptInsideTheRunFolder(folder);
+  EXPECT_TRUE(fs::is_regular_file(folder.Path("Files/Setup.ini")));
+  EXPECT_TRUE(fs::is_regular_file(folder.Path("Files/001/nuscores.dat")));
   EXPECT_EQ(folder.Lines("Files/Debug.txt").back(), "Play again, soon!!");
 }
 

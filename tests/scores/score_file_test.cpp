@@ -9,6 +9,7 @@
 
 #include "engine/engine.h"
 #include "fresh_start.h"
+#include "full_disk.h"
 #include "scores/scores.h"
 
 namespace {
@@ -269,12 +270,12 @@ TEST_F(ScoreFile, AFailedSaveLeavesThePreviousFileIntact) {
   EXPECT_EQ(FileBytes(), before);
   fs::remove("nuscores.dat.partial");
 
-  if (fs::exists("/dev/full")) {  // every write fails: a full disk
-    fs::create_symlink("/dev/full", "nuscores.dat.partial");
+  {
+    FullDiskAfter full(0);  // every write fails
     scores::SaveScoreFile();
-    EXPECT_EQ(FileBytes(), before);
-    EXPECT_FALSE(fs::exists(fs::symlink_status("nuscores.dat.partial")));
   }
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_FALSE(fs::exists("nuscores.dat.partial"));
 
   fs::remove("nuscores.dat");
   fs::create_directories("nuscores.dat/inside");  // the finished file cannot replace it

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 
+#include "full_disk.h"
 #include "tool_stage.h"
 
 namespace {
@@ -183,19 +184,39 @@ TEST_F(PresetTest, AnIconThatFailsToLoadLeavesIconZero) {
   EXPECT_EQ(Presets()[0]->seed, 5);
 }
 
+// The tool makes icons of at most 64 x 64, and the column would draw a larger
+// one at scale 0: such an icon is not decoded, and its preset still loads.
+TEST_F(PresetTest, AnIconLargerThanTheToolMakesIsNotKept) {
+  const std::map<std::string, std::pair<int32_t, int32_t>> icons = {
+      {"largest", {64, 64}}, {"wide", {65, 8}}, {"tall", {8, 65}}, {"huge", {5792, 1}}};
+  for (const auto& [name, size] : icons) {
+    stage.WritePng("Presets/" + name + ".png", size.first, size.second);
+    stage.Write("Presets/" + name + ".dat", ToolStage::PresetBytes(size.first));
+  }
+  tool::LoadPresetList();
+
+  ASSERT_EQ(tool::PresetList.Count(), 4);
+  for (const auto& record : Presets()) {
+    const std::string name = platform::ToUtf8(record->name);
+    EXPECT_EQ(fw_image_width(record->icon), name == "largest" ? 64 : 0) << name;
+    EXPECT_EQ(record->seed, icons.at(name).first) << name;
+  }
+}
+
 TEST_F(PresetTest, AFailedWriteKeepsThePreviousPresetAndSaysSo) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
   const std::string previous = ToolStage::PresetBytes(1, {{2998, 8}, {2999, 8}});
   stage.AddPreset("Hero", previous);
   const std::string previous_icon = stage.Read("Presets/Hero.png");
-  fs::create_symlink("/dev/full", stage.Path("Presets/Hero.dat.saving"));
   tool::SpriteName = u"Hero";
 
-  tool::SavePreset(0);
+  {
+    FullDiskAfter full(4096);  // room for the icon, not for the settings
+    tool::SavePreset(0);
+  }
 
   EXPECT_EQ(stage.Read("Presets/Hero.dat"), previous);
   EXPECT_EQ(stage.Read("Presets/Hero.png"), previous_icon);
-  EXPECT_FALSE(fs::is_symlink(stage.Path("Presets/Hero.dat.saving")));
+  EXPECT_EQ(stage.FileNames("Presets"), (std::vector<std::string>{"Hero.dat", "Hero.png"}));
   EXPECT_EQ(ToolStage::Notices(), std::vector<Text>{u"Save Failed : Hero"});
   ASSERT_EQ(tool::PresetList.Count(), 1);
   ExpectInWeekFolder();

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "non_files.h"
 #include "tool_stage.h"
 
 namespace {
@@ -116,6 +117,53 @@ TEST(SetUpSpriteTool, Takes127PalettesInListingOrder) {
   ASSERT_EQ(tool::PaletteCount, 127);
   for (int32_t n = 1; n <= 127; ++n) EXPECT_EQ(tool::PaletteNames[n], listed[size_t(n) - 1]);
   EXPECT_TRUE(tool::PaletteNames[0].empty());
+}
+
+std::vector<Text> ListedPalettes() {
+  return std::vector<Text>(tool::PaletteNames + 1, tool::PaletteNames + 1 + tool::PaletteCount);
+}
+
+std::vector<Text> ListedPresets() {
+  std::vector<Text> names;
+  tool::PresetList.ForEach([&](const auto& record) { names.push_back(record->name); });
+  return names;
+}
+
+// Each loads as a file that cannot be read, without waiting; a scan lists no
+// folder or FIFO, and a palette that became one after the scan is picked
+// without failing.
+TEST(SetUpSpriteTool, AFolderOrFifoInPlaceOfAFileIsAFileThatCannotBeRead) {
+  for (NonFile kind : {NonFile::kFolder, NonFile::kFifo}) {
+    SCOPED_TRACE(NameOf(kind));
+    ToolStage stage;
+    stage.AddPreset("Kept");
+    stage.Write("Presets/Y.dat", ToolStage::PresetBytes(1));
+    stage.WritePng("Presets/f.png", 8, 8);
+    for (const char* name :
+         {"Presets/Y.png", "Presets/f.dat", "Shapes.png", "Files/001/transparent.png",
+          "Files/Common/Blue Highway.ttf", "Palettes/Zdir.png"}) {
+      MakeNonFile(stage.Path(name), kind);
+    }
+    stage.LoadCommonAssets();
+    stage.SetUpTool();
+
+    EXPECT_EQ(engine::FontTable[1], 0);
+    EXPECT_NE(engine::FontTable[10], 0);  // the title font is another file
+    EXPECT_EQ(tool::ShapesImage, 0);
+    EXPECT_EQ(tool::ShapeCount, 0);
+    EXPECT_NE(tool::FiltersImage, 0);
+    EXPECT_EQ(tool::CheckerImage, 0);
+    EXPECT_EQ(ListedPresets(), std::vector<Text>{u"Kept"});
+    const std::vector<Text> palettes = ListedPalettes();
+    ASSERT_FALSE(palettes.empty());
+    EXPECT_EQ(std::count(palettes.begin(), palettes.end(), u"Zdir"), 0);
+
+    MakeNonFile(stage.Path("Palettes/" + platform::ToUtf8(palettes[0]) + ".png"), kind);
+    tool::SelectPalette(1);
+    EXPECT_EQ(tool::PaletteOn, 1);
+    EXPECT_NE(tool::PaletteSwatchImage, 0);
+    ExpectInWeekFolder(stage);
+  }
 }
 
 }  // namespace
