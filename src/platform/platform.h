@@ -31,6 +31,12 @@ Text FromUtf8(const std::string& utf8);
 // One code unit per byte, as files hold texts.
 Text FromBytes(const std::string& bytes);
 std::string ToBytes(const Text& text);  // low 8 bits of each unit
+// The two halves of a character beyond the first plane.
+inline bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+inline bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+// The longest start of `text` whose UTF-8 takes at most `bytes` bytes, cut
+// between characters: a surrogate pair stays whole.
+Text Utf8Prefix(const Text& text, size_t bytes);
 }  // namespace platform
 
 Text fw_mid(const Text& text, int32_t pos, int32_t size = -1);

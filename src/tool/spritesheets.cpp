@@ -98,11 +98,20 @@ void FillSheet(int32_t hue_step) {
   }
 }
 
+// The sprite's name with the date and time, cleaned. The name gives way
+// when the whole would be too long a file name, so the date always stays.
+Text SheetFileName() {
+  const Text stamp =
+      engine::SanitiseFileName(u"_(" + fw_current_date() + u"_" + fw_current_time() + u")") +
+      u".png";
+  const size_t room = platform::kMaxFileNameBytes - platform::ToUtf8(stamp).size();
+  return platform::Utf8Prefix(engine::SanitiseFileName(SpriteName), room) + stamp;
+}
+
 // Saves into Spritesheets/ beside Files/ (the week folder is current). A user
 // waits for this file, so a failed save is said on screen.
 void SaveSheet() {
-  const Text stamp = SpriteName + u"_(" + fw_current_date() + u"_" + fw_current_time() + u")";
-  const Text path = u"../../Spritesheets/" + engine::SanitiseFileName(stamp) + u".png";
+  const Text path = u"../../Spritesheets/" + SheetFileName();
   if (fw_save_pixmap_png(fw_lock_image(SheetImage, 0, 1, 0), path, 0) == 0)
     engine::AddNotice(u"Could not save spritesheet", kNoticeColour);
   fw_unlock_image(SheetImage, 0);
