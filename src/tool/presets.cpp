@@ -86,7 +86,7 @@ bool IsPlainFileName(const Text& name) {
 // From the week folder into Presets/, then back.
 bool SaveIntoPresetsFolder(const platform::PixmapRef& icon) {
   engine::FolderTrip trip;
-  return trip.Go(kPresetsFolder) == 1 && WritePresetFiles(icon);
+  return trip.GoIntoOwnFolder(kPresetsFolder) == 1 && WritePresetFiles(icon);
 }
 
 }  // namespace

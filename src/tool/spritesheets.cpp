@@ -20,6 +20,7 @@ constexpr int32_t kNewSeedEveryAnimation = kHueCycleEnd;
 // Twenty variants per seed: shifts 0, 13, ... 247.
 constexpr int32_t kColourVariantHueStep = 13;
 constexpr int32_t kNoticeColour = 1;
+const Text kSheetsFolder = u"../../Spritesheets";
 
 // Two's-complement absolute value: the most negative value maps to itself
 // (as the hardware negation does) instead of overflowing.
@@ -111,7 +112,8 @@ Text SheetFileName() {
 // Saves into Spritesheets/ beside Files/ (the week folder is current). A user
 // waits for this file, so a failed save is said on screen.
 void SaveSheet() {
-  const Text path = u"../../Spritesheets/" + SheetFileName();
+  const Text path = kSheetsFolder + u"/" + SheetFileName();
+  engine::MakeOwnFolder(kSheetsFolder);
   if (fw_save_pixmap_png(fw_lock_image(SheetImage, 0, 1, 0), path, 0) == 0)
     engine::AddNotice(u"Could not save spritesheet", kNoticeColour);
   fw_unlock_image(SheetImage, 0);

@@ -242,13 +242,20 @@ TEST_F(Spritesheets, EscapeEndsTheRowUncopiedAndTheSheetIsStillSaved) {
   fw_key_down(27);
 }
 
-TEST_F(Spritesheets, AFailedSaveIsSaidOnScreen) {
+TEST_F(Spritesheets, AMissingFolderIsMadeAgainAndOnlyAFailedSaveIsSaidOnScreen) {
   std::filesystem::remove_all(stage_.Path("Spritesheets"));
   UseSize(64, 64);
   auto notices = tool_stage::ToolStage::Notices();
   Build(tool::BuildColourVariantSpritesheet);
+  EXPECT_EQ(SavedSheets().size(), 1u);
+  EXPECT_EQ(tool_stage::ToolStage::Notices(), notices);
+
+  std::filesystem::remove_all(stage_.Path("Spritesheets"));
+  stage_.Write("Spritesheets", "a file, not a folder");
+  Build(tool::BuildColourVariantSpritesheet);
   notices.push_back(u"Could not save spritesheet");
   EXPECT_EQ(tool_stage::ToolStage::Notices(), notices);
+  EXPECT_EQ(stage_.Read("Spritesheets"), "a file, not a folder");
   EXPECT_EQ(tool::SpriteSeed, kStartSeed);
 }
 
@@ -268,7 +275,7 @@ TEST_F(Spritesheets, AListedPresetWithALongNameBuildsACutSheetNameAndSavesAgain)
 
   Build(tool::BuildBatchSpritesheet);
   ASSERT_EQ(SavedSheets().size(), 1u);
-  // The name keeps its first 56 whole faces, 228 bytes, and the stamp stays.
+  // "abcd" and the first 56 whole faces, 228 bytes, are kept; the stamp stays.
   const std::string sheet = SavedSheets()[0];
   EXPECT_EQ(sheet.size(), 228u + 25u) << sheet;
   EXPECT_EQ(sheet.substr(0, 228), utf8.substr(0, 228));
