@@ -1,28 +1,31 @@
-// A full disk for the cases that need one: while a FullDiskAfter lives, every
-// write past the first `bytes` bytes of any file fails as it would on a full
-// disk (the process's file size limit, with the signal it raises ignored).
+// A disk that is full past a given size, whatever the file's name: while a
+// FullDisk lives, no file of this process grows beyond `bytes`, and a write
+// past that fails as on a full disk.
 #pragma once
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 
-class FullDiskAfter {
+class FullDisk {
  public:
-  explicit FullDiskAfter(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, previous_.rlim_max};
+  explicit FullDisk(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &kept_);
+    // The write then fails with an error instead of ending the process.
+    kept_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = kept_;
+    limit.rlim_cur = std::min(bytes, kept_.rlim_max);
     setrlimit(RLIMIT_FSIZE, &limit);
   }
-  ~FullDiskAfter() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previous_handler_);
+  ~FullDisk() {
+    setrlimit(RLIMIT_FSIZE, &kept_);
+    std::signal(SIGXFSZ, kept_handler_);
   }
-  FullDiskAfter(const FullDiskAfter&) = delete;
-  FullDiskAfter& operator=(const FullDiskAfter&) = delete;
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
 
  private:
-  rlimit previous_{};
-  void (*previous_handler_)(int) = SIG_DFL;
+  rlimit kept_{};
+  void (*kept_handler_)(int) = SIG_DFL;
 };

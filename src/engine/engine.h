@@ -143,6 +143,11 @@ Text WeekFolderName();
 // failing exit code: for what leaves the program nothing sound to do.
 [[noreturn]] void EndWithError(const Text& message);
 
+// Makes a folder of the program's own when nothing of that name is there.
+inline void MakeOwnFolder(const Text& folder) {
+  if (fw_file_type(folder) == 0) fw_create_dir(folder);
+}
+
 // A trip out of the week folder, which is current when the trip begins. It
 // notes the week folder's full path and comes back by it when it ends, so a
 // folder missing on the way can never leave the run somewhere else.
@@ -154,6 +159,12 @@ class FolderTrip {
   FolderTrip& operator=(const FolderTrip&) = delete;
   // One folder change on the way; 1 when it was made.
   int32_t Go(const Text& folder) { return fw_change_dir(folder); }
+  // As Go, into one of the program's own folders, made first when it is
+  // missing; a file in its place stays, and the change fails.
+  int32_t GoIntoOwnFolder(const Text& folder) {
+    MakeOwnFolder(folder);
+    return Go(folder);
+  }
 
  private:
   Text week_folder_;

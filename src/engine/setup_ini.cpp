@@ -157,14 +157,13 @@ void ChooseAndStartAudioDriver(int32_t driver_line_seen) {
 void WriteSetupIni() {
   FolderTrip trip;
   if (trip.Go(u"..") == 0) return;
-  int32_t stream = fw_write_file(u"Setup.ini.tmp");
+  platform::PendingSave save(u"Setup.ini");
+  int32_t stream = fw_write_file(save.Path());
   if (stream == 0) return;
   int32_t failures = 0;
   WriteSetupLines(stream, failures);
   fw_close_file(stream);
-  if (failures != 0 || fw_rename_file(u"Setup.ini.tmp", u"Setup.ini") == 0) {
-    fw_delete_file(u"Setup.ini.tmp");
-  }
+  if (failures == 0) save.Commit();
 }
 
 }  // namespace engine

@@ -47,7 +47,7 @@ void ScanJoysticks() {
 // made; every later path is relative to them, and a run outside them would
 // read and write wherever it happened to be.
 void EnterOwnFolder(const Text& folder) {
-  if (fw_file_type(folder) == 0) fw_create_dir(folder);
+  MakeOwnFolder(folder);
   if (fw_change_dir(folder) == 0) {
     EndWithError(u"Quill Retro: the folder " + folder + u" could not be made or entered in " +
                  fw_current_dir() + u".");

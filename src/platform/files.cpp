@@ -276,6 +276,56 @@ int32_t fw_rename_file(const Text& from, const Text& to) {
   return std::rename(platform::OsPath(from).c_str(), platform::OsPath(to).c_str()) == 0 ? 1 : 0;
 }
 
+namespace platform {
+
+namespace {
+
+// Ends in neither ".png" nor ".dat", so that no folder scan takes a
+// half-written file for a finished one.
+const Text kTemporaryPrefix = u".saving-";
+// Names left behind by a run that ended mid-save are passed over, up to
+// this many.
+constexpr int32_t kTemporaryAttempts = 1000;
+
+Text FolderOf(const Text& path) {
+  const size_t slash = path.rfind(u'/');
+  return slash == Text::npos ? Text() : path.substr(0, slash + 1);
+}
+
+// Made new, so that two saves never share a temporary.
+bool CreateNewFile(const Text& path) {
+  const int fd = ::open(OsPath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+}  // namespace
+
+PendingSave::PendingSave(const Text& target) : target_(target) {
+  const Text folder = FolderOf(target);
+  for (int32_t n = 1; n <= kTemporaryAttempts; ++n) {
+    const Text candidate = folder + kTemporaryPrefix + rt_string_from_int(n);
+    if (CreateNewFile(candidate)) {
+      temporary_ = candidate;
+      return;
+    }
+    if (errno != EEXIST) return;
+  }
+}
+
+PendingSave::~PendingSave() {
+  if (!temporary_.empty()) ::unlink(OsPath(temporary_).c_str());
+}
+
+int32_t PendingSave::Commit() {
+  if (temporary_.empty() || fw_rename_file(temporary_, target_) == 0) return 0;
+  temporary_.clear();
+  return 1;
+}
+
+}  // namespace platform
+
 int32_t fw_read_dir(const Text& path) {
   DIR* dir = ::opendir(platform::OsPath(path).c_str());
   if (!dir) return 0;

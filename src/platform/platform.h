@@ -31,6 +31,12 @@ Text FromUtf8(const std::string& utf8);
 // One code unit per byte, as files hold texts.
 Text FromBytes(const std::string& bytes);
 std::string ToBytes(const Text& text);  // low 8 bits of each unit
+// The two halves of a character beyond the first plane.
+inline bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+inline bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+// The longest start of `text` whose UTF-8 takes at most `bytes` bytes, cut
+// between characters: a surrogate pair stays whole.
+Text Utf8Prefix(const Text& text, size_t bytes);
 }  // namespace platform
 
 Text fw_mid(const Text& text, int32_t pos, int32_t size = -1);
@@ -113,6 +119,31 @@ int32_t fw_file_type(const Text& path);
 int32_t fw_delete_file(const Text& path);
 // Replaces `to` atomically; 1 on success. Used for safe saves.
 int32_t fw_rename_file(const Text& from, const Text& to);
+namespace platform {
+// The longest file name the file systems take, in bytes of UTF-8.
+inline constexpr size_t kMaxFileNameBytes = 255;
+
+// A file being saved. Its bytes go to a temporary file beside the target
+// (the same folder, so that the rename is atomic) under a short name of its
+// own, however long the target's name is, and replace the target only on
+// Commit. A save dropped before that leaves the target as it was and takes
+// its temporary away.
+class PendingSave {
+ public:
+  explicit PendingSave(const Text& target);
+  ~PendingSave();
+  PendingSave(const PendingSave&) = delete;
+  PendingSave& operator=(const PendingSave&) = delete;
+  // Where to write the bytes; empty when no temporary could be made.
+  const Text& Path() const { return temporary_; }
+  // Moves the written file over the target; 1 on success.
+  int32_t Commit();
+
+ private:
+  Text target_;
+  Text temporary_;
+};
+}  // namespace platform
 int32_t fw_read_dir(const Text& path);
 Text fw_next_file(int32_t listing);
 void fw_close_dir(int32_t listing);
@@ -375,8 +406,13 @@ void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame = 0);
 // As fw_grab_image, storing every pixel whose red, green and blue are all 0
 // as 0 whatever the image's flags.
 void fw_grab_image_masked(int32_t image, int32_t x, int32_t y, int32_t frame = 0);
+// Saved through a PendingSave: a failed save leaves the old file.
 int32_t fw_save_pixmap_png(const platform::PixmapRef& pixmap, const Text& path,
                            int32_t compression);
+namespace platform {
+// The PNG written straight to `path`, for a save that renames it itself.
+int32_t WritePixmapPng(const PixmapRef& pixmap, const Text& path, int32_t compression);
+}  // namespace platform
 
 // ---------------------------------------------------------------------------
 // Fonts

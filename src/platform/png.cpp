@@ -191,27 +191,25 @@ int32_t fw_load_image_within(const Text& path, int32_t flags, int32_t most_width
   return fw_load_image(platform::LoadPng(path, uint32_t(most_width), uint32_t(most_height)), flags);
 }
 
-// Writes beside the target and renames over it, so a failed save leaves the
-// old file (or nothing) rather than a broken one.
-int32_t fw_save_pixmap_png(const PixmapRef& pixmap, const Text& path, int32_t compression) {
+int32_t platform::WritePixmapPng(const PixmapRef& pixmap, const Text& path, int32_t compression) {
   if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return 0;
   if (compression < 0 || compression > 9) compression = compression < 0 ? 0 : 9;
-  std::string target = platform::ToUtf8(path);
-  std::string temporary = target + ".saving";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
+  FILE* file = std::fopen(ToUtf8(path).c_str(), "wb");
   if (!file) return 0;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, platform::QuietError,
-                                            platform::IgnoreWarning);
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
-  std::vector<png_bytep> rows = platform::RowPointers(*pixmap);
-  bool written =
-      info && platform::WriteFile(png, info, file, rows.data(), pixmap->width, pixmap->height,
-                                  !platform::AllOpaque(*pixmap), compression);
+  std::vector<png_bytep> rows = RowPointers(*pixmap);
+  bool written = info && WriteFile(png, info, file, rows.data(), pixmap->width, pixmap->height,
+                                   !AllOpaque(*pixmap), compression);
   png_destroy_write_struct(&png, info ? &info : nullptr);
   written = (std::fclose(file) == 0) && written;
-  if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return 0;
-  }
-  return 1;
+  return written ? 1 : 0;
+}
+
+// A save that fails leaves the old file (or nothing) rather than a broken one.
+int32_t fw_save_pixmap_png(const PixmapRef& pixmap, const Text& path, int32_t compression) {
+  if (!pixmap) return 0;
+  platform::PendingSave save(path);
+  return platform::WritePixmapPng(pixmap, save.Path(), compression) == 1 ? save.Commit() : 0;
 }

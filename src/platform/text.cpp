@@ -15,9 +15,6 @@ constexpr char16_t kByteEscapeBase = 0xDC00;
 constexpr char16_t kFirstByteEscape = 0xDC80;
 constexpr char16_t kLastByteEscape = 0xDCFF;
 
-bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 void AppendUtf8(uint32_t c, std::string& out) {
   if (c < 0x80) {
     out += char(c);
@@ -110,6 +107,20 @@ Text FromUtf8(const std::string& utf8) {
     i += length;
   }
   return out;
+}
+
+// Each character turns into UTF-8 on its own, so the bytes add up.
+Text Utf8Prefix(const Text& text, size_t bytes) {
+  size_t end = 0, used = 0;
+  while (end < text.size()) {
+    const bool pair =
+        IsHighSurrogate(text[end]) && end + 1 < text.size() && IsLowSurrogate(text[end + 1]);
+    const size_t units = pair ? 2 : 1;
+    used += ToUtf8(text.substr(end, units)).size();
+    if (used > bytes) break;
+    end += units;
+  }
+  return text.substr(0, end);
 }
 
 Text FromBytes(const std::string& bytes) {

@@ -21,9 +21,6 @@ const Text ScoreFieldSeparator = u"{#=+\u00A5Qk58mW2!";
 namespace {
 
 const Text kScoreFileName = u"nuscores.dat";
-// Written first and renamed over the score file only once complete, so a
-// failed save leaves the previous file as it was.
-const Text kPartialScoreFileName = u"nuscores.dat.partial";
 const Text kFieldSeparator = u"|";
 constexpr int32_t kBestValues = 30;
 
@@ -172,14 +169,16 @@ int32_t LoadScoreFile() {
   return 0;
 }
 
+// Written first and renamed over the score file only once complete, so a
+// failed save leaves the previous file as it was.
 int32_t SaveScoreFile() {
   const std::vector<Text> lines = ScoreFileLines();
-  const int32_t stream = fw_write_file(kPartialScoreFileName);
+  platform::PendingSave save(kScoreFileName);
+  const int32_t stream = fw_write_file(save.Path());
   if (stream == 0) return 0;
-  bool saved = WriteLines(stream, lines);
+  const bool written = WriteLines(stream, lines);
   fw_close_file(stream);
-  saved = saved && fw_rename_file(kPartialScoreFileName, kScoreFileName) == 1;
-  if (!saved) fw_delete_file(kPartialScoreFileName);
+  if (written) save.Commit();
   return 0;
 }
 

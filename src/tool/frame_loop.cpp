@@ -176,6 +176,26 @@ void TileAction() {
   SpriteSeed = kept_seed;
 }
 
+// Whether the name box takes one more typed code unit: "NAME.dat" must stay
+// a file name the file systems take. A character beyond the first plane
+// comes as two halves on two passes; the first is taken only with room for
+// both, and a second half whose first was refused is refused too.
+bool TakesTypedUnit(const Text& name, char16_t unit) {
+  if (platform::IsLowSurrogate(unit) && (name.empty() || !platform::IsHighSurrogate(name.back())))
+    return false;
+  const size_t room_for_second_half = platform::IsHighSurrogate(unit) ? 1 : 0;
+  return platform::ToUtf8(name + unit + u".dat").size() + room_for_second_half <=
+         platform::kMaxFileNameBytes;
+}
+
+// One pass of typing into the name, whose blanks are removed.
+Text EditedSpriteName() {
+  const Text kept = fw_replace(SpriteName, u" ", u"");
+  const Text edited = fw_replace(engine::EditTextField(SpriteName), u" ", u"");
+  if (edited.size() > kept.size() && !TakesTypedUnit(kept, edited.back())) return kept;
+  return edited;
+}
+
 Colour EditName() {
   if (UiState == kUiIdle) fw_flush_keys();
   UiState = kUiNameEditing;
@@ -184,7 +204,7 @@ Colour EditName() {
     NameBoxActive = 1;
     UiState = kUiNameEditing;
   }
-  SpriteName = fw_replace(engine::EditTextField(SpriteName), u" ", u"");
+  SpriteName = EditedSpriteName();
   if (fw_key_down(vk::kEnter) == 1) {
     NameBoxActive = 0;
     UiState = kUiIdle;

@@ -16,7 +16,6 @@ std::shared_ptr<data> PresetCursor;
 namespace {
 
 const Text kPresetsFolder = u"../../Presets";
-const Text kPartialSuffix = u".saving";
 constexpr int32_t kHeightEntry = 2998;
 constexpr int32_t kWidthEntry = 2999;
 // The tool saves icons of at most 64 x 64, and the column draws a larger one
@@ -72,16 +71,10 @@ bool WriteSettingsFile(const Text& path) {
 bool WritePresetFiles(const platform::PixmapRef& icon) {
   ToolSettings[kWidthEntry] = SpriteWidth;
   ToolSettings[kHeightEntry] = SpriteHeight;
-  const Text icon_path = SpriteName + u".png", settings_path = SpriteName + u".dat";
-  const Text icon_partial = icon_path + kPartialSuffix,
-             settings_partial = settings_path + kPartialSuffix;
-  const bool written = fw_save_pixmap_png(icon, icon_partial, 9) == 1 &&
-                       WriteSettingsFile(settings_partial) &&
-                       fw_rename_file(settings_partial, settings_path) == 1 &&
-                       fw_rename_file(icon_partial, icon_path) == 1;
-  fw_delete_file(icon_partial);
-  fw_delete_file(settings_partial);
-  return written;
+  platform::PendingSave icon_file(SpriteName + u".png"), settings_file(SpriteName + u".dat");
+  return platform::WritePixmapPng(icon, icon_file.Path(), 9) == 1 &&
+         WriteSettingsFile(settings_file.Path()) && settings_file.Commit() == 1 &&
+         icon_file.Commit() == 1;
 }
 
 // A preset name is a file name: it must not lead out of Presets/ nor hold
@@ -96,7 +89,7 @@ bool IsPlainFileName(const Text& name) {
 // From the week folder into Presets/, then back.
 bool SaveIntoPresetsFolder(const platform::PixmapRef& icon) {
   engine::FolderTrip trip;
-  return trip.Go(kPresetsFolder) == 1 && WritePresetFiles(icon);
+  return trip.GoIntoOwnFolder(kPresetsFolder) == 1 && WritePresetFiles(icon);
 }
 
 }  // namespace

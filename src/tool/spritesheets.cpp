@@ -20,6 +20,7 @@ constexpr int32_t kNewSeedEveryAnimation = kHueCycleEnd;
 // Twenty variants per seed: shifts 0, 13, ... 247.
 constexpr int32_t kColourVariantHueStep = 13;
 constexpr int32_t kNoticeColour = 1;
+const Text kSheetsFolder = u"../../Spritesheets";
 
 // Two's-complement absolute value: the most negative value maps to itself
 // (as the hardware negation does) instead of overflowing.
@@ -98,11 +99,21 @@ void FillSheet(int32_t hue_step) {
   }
 }
 
+// The sprite's name with the date and time, cleaned. The name gives way
+// when the whole would be too long a file name, so the date always stays.
+Text SheetFileName() {
+  const Text stamp =
+      engine::SanitiseFileName(u"_(" + fw_current_date() + u"_" + fw_current_time() + u")") +
+      u".png";
+  const size_t room = platform::kMaxFileNameBytes - platform::ToUtf8(stamp).size();
+  return platform::Utf8Prefix(engine::SanitiseFileName(SpriteName), room) + stamp;
+}
+
 // Saves into Spritesheets/ beside Files/ (the week folder is current). A user
 // waits for this file, so a failed save is said on screen.
 void SaveSheet() {
-  const Text stamp = SpriteName + u"_(" + fw_current_date() + u"_" + fw_current_time() + u")";
-  const Text path = u"../../Spritesheets/" + engine::SanitiseFileName(stamp) + u".png";
+  const Text path = kSheetsFolder + u"/" + SheetFileName();
+  engine::MakeOwnFolder(kSheetsFolder);
   if (fw_save_pixmap_png(fw_lock_image(SheetImage, 0, 1, 0), path, 0) == 0)
     engine::AddNotice(u"Could not save spritesheet", kNoticeColour);
   fw_unlock_image(SheetImage, 0);

@@ -1,8 +1,11 @@
 // Reading and writing "Setup.ini", and the audio driver choice.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "engine/engine.h"
 #include "fresh_start.h"
+#include "full_disk.h"
 #include "run/run_folder.h"
 
 namespace {
@@ -118,8 +121,19 @@ class SetupIniFile : public ::testing::Test {
     std::filesystem::current_path(folder_.Path("Files/001"));
     AudioDriverNames = kLinuxDrivers;
   }
+  // What Files/ holds: a save leaves no temporary behind.
+  std::set<std::string> FilesFolder() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.Path("Files"))) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+
   run_test::RunFolder folder_{false};
 };
+
+const std::set<std::string> kFilesWithSetup = {"001", "Common", "Setup.ini"};
 
 const std::vector<std::string> kDefaultFile = {"[Graphics]",
                                                "Fullscreen = False",
@@ -151,7 +165,7 @@ TEST_F(SetupIniFile, DefaultsAreWrittenExactlyAndTheWeekFolderStaysCurrent) {
   WriteSetupIni();
   EXPECT_EQ(folder_.Lines("Files/Setup.ini"), kDefaultFile);
   EXPECT_EQ(std::filesystem::current_path(), folder_.Path("Files/001"));
-  EXPECT_FALSE(folder_.Exists("Files/Setup.ini.tmp"));
+  EXPECT_EQ(FilesFolder(), kFilesWithSetup);
   std::string bytes = folder_.Read("Files/Setup.ini");
   EXPECT_EQ(bytes.substr(0, 12), "[Graphics]\r\n");
 }
@@ -189,16 +203,19 @@ TEST_F(SetupIniFile, OptionalLinesAndReadingBackGivesTheSameSettings) {
 
 TEST_F(SetupIniFile, AFailedWriteKeepsThePreviousFile) {
   folder_.Write("Files/Setup.ini", {"Width=1024"});
-  std::filesystem::create_directory(folder_.Path("Files/Setup.ini.tmp"));
-  WriteSetupIni();
+  {
+    FullDisk full(64);
+    WriteSetupIni();
+  }
   EXPECT_EQ(folder_.Lines("Files/Setup.ini"), std::vector<std::string>{"Width=1024"});
+  EXPECT_EQ(FilesFolder(), kFilesWithSetup);
   EXPECT_EQ(std::filesystem::current_path(), folder_.Path("Files/001"));
 }
 
 TEST_F(SetupIniFile, ASetupNameThatCannotBeReadOrReplacedIsLeftAlone) {
   std::filesystem::create_directory(folder_.Path("Files/Setup.ini"));
   WriteSetupIni();
-  EXPECT_FALSE(folder_.Exists("Files/Setup.ini.tmp"));
+  EXPECT_EQ(FilesFolder(), kFilesWithSetup);
   std::filesystem::current_path(folder_.Path("Files"));
   EXPECT_EQ(ReadSetupIni(), 0);
   EXPECT_EQ(EngineSettings[kWidthSetting], 800);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "full_disk.h"
 #include "platform/image.h"
 #include "platform/platform.h"
 
@@ -162,6 +163,21 @@ TEST_F(PngTest, FailedSaveLeavesNothingBehind) {
   EXPECT_EQ(fw_save_pixmap_png(nullptr, PathOf("none.png"), 5), 0);
   EXPECT_EQ(fw_save_pixmap_png(Pattern(2, 2, false), PathOf("no_folder/x.png"), 5), 0);
   EXPECT_TRUE(fs::is_empty(folder_));
+}
+
+TEST_F(PngTest, TheLongestFileNameSavesAndAFullDiskKeepsTheOldFile) {
+  const std::string longest = std::string(platform::kMaxFileNameBytes - 4, 'n') + ".png";
+  ASSERT_EQ(fw_save_pixmap_png(Pattern(4, 4, false), PathOf(longest), 9), 1);
+  const platform::PixmapRef saved = fw_load_pixmap(PathOf(longest));
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->pixels, Pattern(4, 4, false)->pixels);
+  {
+    FullDisk full(1024);
+    EXPECT_EQ(fw_save_pixmap_png(Pattern(64, 64, true), PathOf(longest), 0), 0);
+  }
+  ASSERT_TRUE(fw_load_pixmap(PathOf(longest)));
+  EXPECT_EQ(fw_load_pixmap(PathOf(longest))->pixels, saved->pixels);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
 }
 
 TEST(PixmapTest, ReadAndWriteStayInsideAndBumpTheGeneration) {

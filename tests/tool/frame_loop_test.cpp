@@ -175,6 +175,33 @@ TEST_F(FrameLoopTest, EnterOrAPressOutsideEndsNameEditing) {
   EXPECT_EQ(states[5], tool::kUiIdle);
 }
 
+// "NAME.dat" may take 255 bytes: the box takes 251 letters and then stops;
+// a face (two code units, four bytes) that no longer fits is refused whole.
+TEST_F(FrameLoopTest, ANameTypedToTheLimitSavesItsPresetAndBuildsBothSheets) {
+  PointerFor(2, 200, 576);
+  auto type = [&](int32_t pass, char16_t unit) { At(pass, Event(InputEvent::kChar, unit)); };
+  for (int32_t i = 0; i < 200; ++i) type(3, u'a');
+  for (int32_t i = 0; i < 36; ++i) type(150, u'a');
+  for (char16_t unit : Text(u"\U0001F600bc")) type(150, unit);
+  Click(260, 260, 100, 575);  // Save
+  Run(262);
+  const Text name = u"NameYourSprite" + Text(236, u'a') + u"b";
+  ASSERT_EQ(tool::SpriteName, name);
+  const std::string utf8 = platform::ToUtf8(name);
+  EXPECT_EQ(stage_.FileNames("Presets"), (std::vector<std::string>{utf8 + ".dat", utf8 + ".png"}));
+
+  // Two builds within one second share a file name, so each is looked at alone.
+  for (auto build : {tool::BuildBatchSpritesheet, tool::BuildColourVariantSpritesheet}) {
+    std::filesystem::remove_all(stage_.Path("Spritesheets"));
+    std::filesystem::create_directory(stage_.Path("Spritesheets"));
+    build();
+    const std::vector<std::string> sheets = stage_.FileNames("Spritesheets");
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].size(), 255u);
+    EXPECT_EQ(sheets[0].substr(0, 232), utf8.substr(0, 230) + "_(") << sheets[0];
+  }
+}
+
 TEST_F(FrameLoopTest, TileViewClosesOnAPressUnlessSaveUsedItFirst) {
   Click(3, 3, 370, 575);  // Tile
   Click(6, 6, 100, 575);  // Save acts first: the view stays

@@ -208,9 +208,10 @@ TEST_F(PresetTest, AFailedWriteKeepsThePreviousPresetAndSaysSo) {
   stage.AddPreset("Hero", previous);
   const std::string previous_icon = stage.Read("Presets/Hero.png");
   tool::SpriteName = u"Hero";
+  PaintFrame(0, 0xFF0000FFu);
 
   {
-    FullDiskAfter full(4096);  // room for the icon, not for the settings
+    FullDisk full(4096);  // room for the new icon, not for the settings
     tool::SavePreset(0);
   }
 
@@ -249,7 +250,7 @@ TEST_F(PresetTest, ANameThatIsNotAPlainFileNameIsRefusedAndTouchesNoFile) {
   ExpectInWeekFolder();
 }
 
-TEST_F(PresetTest, ASaveWithoutAnIconOrAPresetsFolderFails) {
+TEST_F(PresetTest, AMissingPresetsFolderIsMadeAgainButAFileInItsPlaceFailsTheSave) {
   tool::SpriteImage = 0;
   tool::SavePreset(0);
   EXPECT_FALSE(stage.Exists("Presets/NameYourSprite.dat"));
@@ -257,9 +258,19 @@ TEST_F(PresetTest, ASaveWithoutAnIconOrAPresetsFolderFails) {
   fs::remove_all(stage.Path("Presets"));
   stage.StartWorkingState();
   tool::SavePreset(0);
+  EXPECT_EQ(stage.FileNames("Presets"),
+            (std::vector<std::string>{"NameYourSprite.dat", "NameYourSprite.png"}));
+  EXPECT_EQ(tool::PresetList.Count(), 1);
+
+  fs::remove_all(stage.Path("Presets"));
+  stage.Write("Presets", "a file, not a folder");
+  tool::SavePreset(0);
+  EXPECT_EQ(stage.Read("Presets"), "a file, not a folder");
   EXPECT_EQ(ToolStage::Notices(),
-            (std::vector<Text>{u"Save Failed : NameYourSprite", u"Save Failed : NameYourSprite"}));
-  EXPECT_EQ(stage.FileNames(""), (std::vector<std::string>{"Files", "Palettes", "Spritesheets"}));
+            (std::vector<Text>{u"Save Failed : NameYourSprite", u"Saved NameYourSprite",
+                               u"Save Failed : NameYourSprite"}));
+  EXPECT_EQ(stage.FileNames(""),
+            (std::vector<std::string>{"Files", "Palettes", "Presets", "Spritesheets"}));
   EXPECT_EQ(tool::PresetList.Count(), 0);
   ExpectInWeekFolder();
 }

@@ -242,14 +242,50 @@ TEST_F(Spritesheets, EscapeEndsTheRowUncopiedAndTheSheetIsStillSaved) {
   fw_key_down(27);
 }
 
-TEST_F(Spritesheets, AFailedSaveIsSaidOnScreen) {
+TEST_F(Spritesheets, AMissingFolderIsMadeAgainAndOnlyAFailedSaveIsSaidOnScreen) {
   std::filesystem::remove_all(stage_.Path("Spritesheets"));
   UseSize(64, 64);
   auto notices = tool_stage::ToolStage::Notices();
   Build(tool::BuildColourVariantSpritesheet);
+  EXPECT_EQ(SavedSheets().size(), 1u);
+  EXPECT_EQ(tool_stage::ToolStage::Notices(), notices);
+
+  std::filesystem::remove_all(stage_.Path("Spritesheets"));
+  stage_.Write("Spritesheets", "a file, not a folder");
+  Build(tool::BuildColourVariantSpritesheet);
   notices.push_back(u"Could not save spritesheet");
   EXPECT_EQ(tool_stage::ToolStage::Notices(), notices);
+  EXPECT_EQ(stage_.Read("Spritesheets"), "a file, not a folder");
   EXPECT_EQ(tool::SpriteSeed, kStartSeed);
+}
+
+// A name of 244 bytes of UTF-8 whose characters take 1 and 4 bytes, so that
+// a cut at a byte count would fall inside one.
+TEST_F(Spritesheets, AListedPresetWithALongNameBuildsACutSheetNameAndSavesAgain) {
+  Text name = u"abcd";
+  for (int32_t i = 0; i < 60; ++i) name += u"\U0001F600";
+  const std::string utf8 = platform::ToUtf8(name);
+  ASSERT_EQ(utf8.size(), 244u);
+  const std::string settings = tool_stage::ToolStage::PresetBytes(77, {{2998, 64}, {2999, 64}});
+  stage_.AddPreset(utf8, settings);
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 1);
+  tool::ApplyPreset(*tool::PresetList.Links().front());
+  EXPECT_EQ(tool::SpriteName, name);
+
+  Build(tool::BuildBatchSpritesheet);
+  ASSERT_EQ(SavedSheets().size(), 1u);
+  // "abcd" and the first 56 whole faces, 228 bytes, are kept; the stamp stays.
+  const std::string sheet = SavedSheets()[0];
+  EXPECT_EQ(sheet.size(), 228u + 25u) << sheet;
+  EXPECT_EQ(sheet.substr(0, 228), utf8.substr(0, 228));
+  EXPECT_EQ(sheet.substr(228, 2), "_(");
+  EXPECT_EQ(sheet.substr(sheet.size() - 5), ").png");
+
+  tool::SavePreset(0);
+  EXPECT_EQ(tool_stage::ToolStage::Notices().back(), u"Saved " + name);
+  EXPECT_EQ(stage_.FileNames("Presets"), (std::vector<std::string>{utf8 + ".dat", utf8 + ".png"}));
+  EXPECT_EQ(stage_.Read("Presets/" + utf8 + ".dat"), settings);
 }
 
 }  // namespace
