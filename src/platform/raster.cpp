@@ -579,8 +579,8 @@ void BlendAlphaRow(uint32_t* dst, const uint32_t* src, int32_t n, const Paint pa
 
 // The unscaled, unrotated, whole-pixel case: texels map one to one.
 template <int Mode, bool Colored>
-void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& box,
-               const Paint paint) {
+void DrawOneToOne(const Texture t, int32_t left, int32_t top, const FrameCoverage& box,
+                  const Paint paint) {
   BackBuffer& buffer = TheBackBuffer();
   int32_t x0 = std::max(box.x0, -left), x1 = std::min(box.x1, buffer.width - left);
   int32_t y0 = std::max(box.y0, -top), y1 = std::min(box.y1, buffer.height - top);
@@ -635,8 +635,8 @@ void DrawPixmapNow(const Pixmap& pixmap, const FrameCoverage& coverage, const Pa
   if (identity && aligned && std::abs(left) < kFarAway && std::abs(top) < kFarAway) {
     int32_t at_x = int32_t(-std::floor(0.5 - left)), at_y = int32_t(-std::floor(0.5 - top));
     WithMode(paint.mode, [&]<int Mode>() {
-      if (paint.white) return CopyBlock<Mode, false>(texture, at_x, at_y, box, paint);
-      CopyBlock<Mode, true>(texture, at_x, at_y, box, paint);
+      if (paint.white) return DrawOneToOne<Mode, false>(texture, at_x, at_y, box, paint);
+      DrawOneToOne<Mode, true>(texture, at_x, at_y, box, paint);
     });
     return;
   }
@@ -812,8 +812,6 @@ void fw_set_cls_color(int32_t r, int32_t g, int32_t b) {
 // The clear, and the calls after it, may be held back (frame_log.cpp).
 void fw_cls() { platform::LogClear(state.clear_color); }
 
-// The pixel is the one at the whole parts of x and y; the test is false for
-// NaN and for anything outside the buffer.
 void fw_plot(float x, float y) {
   if (!platform::calls_logged) return platform::PlotNow(x, y);
   platform::SubmitDrawCall(platform::CallInState(platform::DrawCall::kPlot, {x, y}));
