@@ -728,6 +728,15 @@ FrameCoverage DrawingBox(const Pixmap& pixmap, const FrameCoverage& coverage, co
   return box;
 }
 
+// Each row's texel walk starts at the first pixel inside the box, so a draw
+// through the general mapping needs the box of the visible pixels itself.
+void MakeExact(const Pixmap& pixmap, FrameCoverage& box) {
+  if (box.exact) return;
+  const BlockScan scan = ScanBlock(pixmap, box.x0, box.y0, box.x1, box.y1);
+  box.x0 = scan.x0, box.y0 = scan.y0, box.x1 = scan.x1, box.y1 = scan.y1;
+  box.exact = true;
+}
+
 void DrawPixmapNow(const Pixmap& pixmap, const FrameCoverage& coverage, const Paint& paint,
                    bool filtered, float x, float y, float hx, float hy) {
   if (DrawsNothing(coverage, paint)) return;
@@ -743,6 +752,7 @@ void DrawPixmapNow(const Pixmap& pixmap, const FrameCoverage& coverage, const Pa
     });
     return;
   }
+  if (TransparentIsNoOp(paint.mode)) MakeExact(pixmap, box);
   DrawMapped(texture, box, paint, colored, filtered, x, y, hx, hy);
 }
 

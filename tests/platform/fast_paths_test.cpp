@@ -348,6 +348,26 @@ std::vector<uint32_t> Drawn(int32_t image, float x, float y) {
   return platform::TheBackBuffer().pixels;
 }
 
+// Copying blocks in may leave a frame's visible box larger than its visible
+// pixels; a scaled draw must still paint what the pixels alone give, though
+// each row's texel walk starts at the box's first pixel.
+TEST_F(FastPaths, FrameWithBlocksCopiedInDrawsAsItsPixelsDo) {
+  platform::PixmapRef opaque = fw_create_pixmap(4, 1), clear = fw_create_pixmap(4, 1);
+  for (int32_t x = 0; x < 4; ++x) fw_write_pixel(opaque, x, 0, 0xFFFFFFFFu);
+  const int32_t copied_in = fw_create_image(16, 1, 1, 0);
+  fw_draw_image(copied_in, 0, 0);  // from here on each copy widens the box
+  fw_copy_pixmap_into_image(opaque, copied_in, 0, 0, 0);
+  fw_copy_pixmap_into_image(clear, copied_in, 0, 0, 0);
+  fw_copy_pixmap_into_image(opaque, copied_in, 0, 10, 0);
+  platform::PixmapRef same = fw_create_pixmap(16, 1);
+  for (int32_t x = 10; x < 14; ++x) fw_write_pixel(same, x, 0, 0xFFFFFFFFu);
+  const int32_t written = fw_load_image(same, 0);
+  fw_set_scale(1.5f, 1.0f);
+  // Pixel 15's centre falls a hair past the left edge of texel 10.
+  const float x = 0.4999985f;
+  EXPECT_EQ(Drawn(copied_in, x, 0), Drawn(written, x, 0));
+}
+
 // A filtered texel reaches half a texel beyond itself: a frame visible only
 // in its middle paints the same fringe as one visible all over.
 TEST_F(FastPaths, FilteredFramesPaintPastTheirVisibleBox) {
