@@ -71,8 +71,10 @@ FrameCoverage BlockCoverage(const Pixmap& pixmap, int32_t x0, int32_t y0, int32_
 }
 
 // Pixels the block covered may have turned clear, so the box can come out
-// larger than the visible pixels: drawing then only looks at a few more.
+// larger than the visible pixels: a one-to-one draw then only looks at a few
+// more, and any other draw finds the exact box first.
 void GrowCoverage(FrameCoverage& coverage, const BlockScan& scan, int32_t dx, int32_t dy) {
+  coverage.exact = false;
   if (!scan.all_opaque) coverage.opaque = false;
   if (!scan.any_visible) return;
   const int32_t x0 = scan.x0 + dx, y0 = scan.y0 + dy, x1 = scan.x1 + dx, y1 = scan.y1 + dy;

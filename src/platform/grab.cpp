@@ -7,6 +7,7 @@
 #endif
 
 #include "image.h"
+#include "plain_paths.h"
 
 namespace platform {
 namespace {
@@ -38,7 +39,8 @@ void CopyMaskingBlack(uint32_t* out, const uint32_t* in, int32_t n) {
   int32_t i = 0;
 #if defined(__SSE2__)
   const __m128i colour_bits = _mm_set1_epi32(0xFFFFFF), zero = _mm_setzero_si128();
-  for (; i + 4 <= n; i += 4) {
+  const int32_t in_quads = plain_paths ? 0 : n / 4 * 4;
+  for (; i < in_quads; i += 4) {
     const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
     const __m128i black = _mm_cmpeq_epi32(_mm_and_si128(four, colour_bits), zero);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_andnot_si128(black, four));
@@ -82,7 +84,7 @@ void GrabMaskedFromBackBuffer(Pixmap& pixmap, FrameCoverage& coverage, int32_t x
   const BackBuffer& buffer = TheBackBuffer();
   Box read = Intersect({0, 0, pixmap.width, pixmap.height}, BufferSeenFrom(buffer, x, y));
   DrawnBox drawn;
-  if (DrawnSinceClear(drawn) && (drawn.cleared_to & 0xFFFFFFu) == 0) {
+  if (!plain_paths && DrawnSinceClear(drawn) && (drawn.cleared_to & 0xFFFFFFu) == 0) {
     const Box shifted{ClampToInt(int64_t(drawn.x0) - x), ClampToInt(int64_t(drawn.y0) - y),
                       ClampToInt(int64_t(drawn.x1) - x), ClampToInt(int64_t(drawn.y1) - y)};
     read = Intersect(read, shifted);

@@ -28,8 +28,9 @@ struct FrameCoverage {
   bool opaque = false;  // true only when every pixel is fully opaque
   // A box holding every non-transparent pixel, exclusive end: exactly theirs
   // when worked out from the pixels, possibly larger once blocks were copied
-  // in (which drawing tolerates: the extra pixels are transparent).
+  // in (the extra pixels are transparent).
   int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool exact = true;  // false once the box may be larger
 };
 
 struct Image : Object {

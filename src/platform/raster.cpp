@@ -14,8 +14,12 @@
 #endif
 
 #include "frame_log.h"
+#include "plain_paths.h"
 
 namespace platform {
+
+bool plain_paths = false;
+
 namespace {
 
 enum BlendMode : int32_t { kMask = 1, kSolid = 2, kAlpha = 3, kLight = 4, kShade = 5 };
@@ -79,11 +83,13 @@ bool AxisAligned() { return state.iy == 0.0f && state.jx == 0.0f; }
 // Fills n pixels with one value, 16 bytes at a time where the CPU allows.
 void FillPixels(uint32_t* out, size_t n, uint32_t value) {
 #if defined(__SSE2__)
-  while (n > 0 && (reinterpret_cast<uintptr_t>(out) & 15) != 0) *out++ = value, --n;
-  __m128i four = _mm_set1_epi32(int32_t(value));
-  for (; n >= 8; n -= 8, out += 8) {
-    _mm_store_si128(reinterpret_cast<__m128i*>(out), four);
-    _mm_store_si128(reinterpret_cast<__m128i*>(out + 4), four);
+  if (!plain_paths) {
+    while (n > 0 && (reinterpret_cast<uintptr_t>(out) & 15) != 0) *out++ = value, --n;
+    __m128i four = _mm_set1_epi32(int32_t(value));
+    for (; n >= 8; n -= 8, out += 8) {
+      _mm_store_si128(reinterpret_cast<__m128i*>(out), four);
+      _mm_store_si128(reinterpret_cast<__m128i*>(out + 4), four);
+    }
   }
 #endif
   std::fill(out, out + n, value);
@@ -135,6 +141,11 @@ const Paint& CurrentPaint() {
 // Modes in which a fully transparent source changes nothing.
 constexpr bool TransparentIsNoOp(int32_t mode) {
   return mode == kMask || mode == kAlpha || mode == kLight;
+}
+
+// Whether the paint changes no pixel, so that drawing may be skipped.
+bool PaintDrawsNothing(const Paint& paint) {
+  return !plain_paths && TransparentIsNoOp(paint.mode) && paint.alpha == 0;
 }
 
 [[gnu::always_inline]] inline uint32_t Colorize(uint32_t texel, const Paint& paint) {
@@ -290,7 +301,7 @@ template <int Mode>
 void FillSpan(uint32_t* row, int32_t first, int32_t end, uint32_t color, uint32_t alpha) {
   bool replaces =
       Mode == kSolid || (Mode == kMask && alpha >= 128) || (Mode == kAlpha && alpha == 255);
-  if (replaces) {
+  if (replaces && !plain_paths) {
     FillPixels(row + first, size_t(end - first), 0xFF000000u | color);
     return;
   }
@@ -299,7 +310,7 @@ void FillSpan(uint32_t* row, int32_t first, int32_t end, uint32_t color, uint32_
 
 void FillShape(const LocalBox& box, float x, float y) {
   Paint paint = CurrentPaint();
-  if (TransparentIsNoOp(paint.mode) && paint.alpha == 0) return;
+  if (PaintDrawsNothing(paint)) return;
   Mapping m;
   if (!InverseMapping(x, y, 0, 0, m)) return;
   uint32_t color = PaintColor(paint), alpha = paint.alpha;
@@ -353,14 +364,12 @@ struct Texture {
   int32_t width, height;
 };
 
-#if !defined(__SSE2__)
-[[gnu::always_inline]] inline uint32_t Lerp(uint32_t a, uint32_t b,
-                                            uint32_t f) {  // f 0..256, rounded
+// a and b mixed with weight f (0..256) on b, each channel rounded.
+[[gnu::always_inline]] inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
   uint32_t rb = (a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f + 0x800080u;
   uint32_t ag = ((a >> 8) & 0xFF00FFu) * (256 - f) + ((b >> 8) & 0xFF00FFu) * f + 0x800080u;
   return ((rb >> 8) & 0xFF00FFu) | (ag & 0xFF00FF00u);
 }
-#endif
 
 // Fixed point 16.16 texel coordinates.
 [[gnu::always_inline]] inline uint32_t SampleNearest(const Texture& t, int32_t u, int32_t v) {
@@ -369,20 +378,11 @@ struct Texture {
   return t.pixels[size_t(ty) * t.width + tx];
 }
 
-// With skip_clear, four fully transparent texels give 0 without blending
-// them (for modes where a transparent source draws nothing).
-template <bool SkipClear>
-[[gnu::always_inline]] inline uint32_t SampleBilinear(const Texture& t, int32_t u, int32_t v) {
-  u -= 0x8000, v -= 0x8000;  // texel centres
-  int32_t x0 = u >> 16, y0 = v >> 16;
-  uint32_t fx = (u >> 8) & 0xFF, fy = (v >> 8) & 0xFF;
-  int32_t xa = std::clamp(x0, 0, t.width - 1), xb = std::clamp(x0 + 1, 0, t.width - 1);
-  const uint32_t* ra = t.pixels + size_t(std::clamp(y0, 0, t.height - 1)) * t.width;
-  const uint32_t* rb = t.pixels + size_t(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
-  uint32_t p00 = ra[xa], p01 = ra[xb], p10 = rb[xa], p11 = rb[xb];
-  if (SkipClear && ((p00 | p01 | p10 | p11) >> 24) == 0) return 0;
 #if defined(__SSE2__)
-  // Columns first, then across: the same rounding steps as the scalar code.
+// Lerp's bilinear mix of four texels in 16-bit lanes: columns first, then
+// across, with the same rounding steps.
+[[gnu::always_inline]] inline uint32_t BilinearLanes(uint32_t p00, uint32_t p01, uint32_t p10,
+                                                     uint32_t p11, uint32_t fx, uint32_t fy) {
   const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
   __m128i top = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(uint64_t(p01) << 32 | p00)), zero);
   __m128i bottom = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(uint64_t(p11) << 32 | p10)), zero);
@@ -395,9 +395,25 @@ template <bool SkipClear>
   across = _mm_add_epi16(across, _mm_srli_si128(across, 8));
   across = _mm_srli_epi16(_mm_add_epi16(across, half), 8);
   return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(across, zero)));
-#else
-  return Lerp(Lerp(p00, p10, fy), Lerp(p01, p11, fy), fx);
+}
 #endif
+
+// With skip_clear, four fully transparent texels give 0 without blending
+// them (for modes where a transparent source draws nothing).
+template <bool SkipClear, bool Plain>
+[[gnu::always_inline]] inline uint32_t SampleBilinear(const Texture& t, int32_t u, int32_t v) {
+  u -= 0x8000, v -= 0x8000;  // texel centres
+  int32_t x0 = u >> 16, y0 = v >> 16;
+  uint32_t fx = (u >> 8) & 0xFF, fy = (v >> 8) & 0xFF;
+  int32_t xa = std::clamp(x0, 0, t.width - 1), xb = std::clamp(x0 + 1, 0, t.width - 1);
+  const uint32_t* ra = t.pixels + size_t(std::clamp(y0, 0, t.height - 1)) * t.width;
+  const uint32_t* rb = t.pixels + size_t(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
+  uint32_t p00 = ra[xa], p01 = ra[xb], p10 = rb[xa], p11 = rb[xb];
+  if (SkipClear && ((p00 | p01 | p10 | p11) >> 24) == 0) return 0;
+#if defined(__SSE2__)
+  if constexpr (!Plain) return BilinearLanes(p00, p01, p10, p11, fx, fy);
+#endif
+  return Lerp(Lerp(p00, p10, fy), Lerp(p01, p11, fy), fx);
 }
 
 template <int Mode, bool Colored>
@@ -522,30 +538,45 @@ int32_t FilteredAlphaPairs(uint32_t* row, int32_t first, int32_t end, uint32_t& 
 }
 #endif
 
+// Pixels [first, end) of a row one at a time, from the 16.16 texel point
+// (fu, fv) on.
+template <int Mode, bool Colored, bool Filtered, bool Plain>
+[[gnu::always_inline]] inline void TexturedPixels(uint32_t* row, int32_t first, int32_t end,
+                                                  uint32_t fu, uint32_t fv, uint32_t step_u,
+                                                  uint32_t step_v, const Texture& t,
+                                                  const Paint& paint) {
+  for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
+    int32_t su = int32_t(fu), sv = int32_t(fv);
+    uint32_t texel = Filtered ? SampleBilinear<TransparentIsNoOp(Mode), Plain>(t, su, sv)
+                              : SampleNearest(t, su, sv);
+    BlendTexel<Mode, Colored>(row[i], texel, paint);
+  }
+}
+
 template <int Mode, bool Colored, bool Filtered>
 void TexturedRow(uint32_t* row, int32_t first, int32_t end, double u, double v, double du,
                  double dv, const Texture t, const Paint paint) {
   // Unsigned steps: the one step taken past the last pixel may wrap harmlessly.
   uint32_t fu = uint32_t(ToFixed(u)), fv = uint32_t(ToFixed(v));
   uint32_t step_u = uint32_t(ToFixed(du)), step_v = uint32_t(ToFixed(dv));
+  if (plain_paths) {
+    return TexturedPixels<Mode, Colored, Filtered, true>(row, first, end, fu, fv, step_u, step_v, t,
+                                                         paint);
+  }
 #if defined(__SSE2__)
   if constexpr (Filtered && Mode == kAlpha) {
     first = FilteredAlphaPairs<Colored>(row, first, end, fu, fv, step_u, step_v, t, paint);
   }
 #endif
-  for (int32_t i = first; i < end; ++i, fu += step_u, fv += step_v) {
-    int32_t su = int32_t(fu), sv = int32_t(fv);
-    uint32_t texel =
-        Filtered ? SampleBilinear<TransparentIsNoOp(Mode)>(t, su, sv) : SampleNearest(t, su, sv);
-    BlendTexel<Mode, Colored>(row[i], texel, paint);
-  }
+  TexturedPixels<Mode, Colored, Filtered, false>(row, first, end, fu, fv, step_u, step_v, t, paint);
 }
 
-// Alpha blending of a row of texels, four at a time where the CPU allows.
-template <bool Colored>
-void BlendAlphaRow(uint32_t* dst, const uint32_t* src, int32_t n, const Paint paint) {
-  int32_t i = 0;
 #if defined(__SSE2__)
+// Alpha blending of texels four at a time, as BlendTexel would; returns how
+// many were done.
+template <bool Colored>
+int32_t BlendAlphaQuads(uint32_t* dst, const uint32_t* src, int32_t n, const Paint& paint) {
+  int32_t i = 0;
   const __m128i zero = _mm_setzero_si128(), alpha_bits = _mm_set1_epi32(int32_t(0xFF000000u));
   const __m128i color = _mm_set_epi16(255, paint.red, paint.green, paint.blue, 255, paint.red,
                                       paint.green, paint.blue);
@@ -573,14 +604,24 @@ void BlendAlphaRow(uint32_t* dst, const uint32_t* src, int32_t n, const Paint pa
     __m128i out = _mm_or_si128(_mm_packus_epi16(lo, hi), alpha_bits);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
   }
+  return i;
+}
+#endif
+
+// Alpha blending of a row of texels, four at a time where the CPU allows.
+template <bool Colored>
+void BlendAlphaRow(uint32_t* dst, const uint32_t* src, int32_t n, const Paint paint) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  if (!plain_paths) i = BlendAlphaQuads<Colored>(dst, src, n, paint);
 #endif
   for (; i < n; ++i) BlendTexel<kAlpha, Colored>(dst[i], src[i], paint);
 }
 
 // The unscaled, unrotated, whole-pixel case: texels map one to one.
 template <int Mode, bool Colored>
-void CopyBlock(const Texture t, int32_t left, int32_t top, const FrameCoverage& box,
-               const Paint paint) {
+void DrawOneToOne(const Texture t, int32_t left, int32_t top, const FrameCoverage& box,
+                  const Paint paint) {
   BackBuffer& buffer = TheBackBuffer();
   int32_t x0 = std::max(box.x0, -left), x1 = std::min(box.x1, buffer.width - left);
   int32_t y0 = std::max(box.y0, -top), y1 = std::min(box.y1, buffer.height - top);
@@ -609,44 +650,32 @@ constexpr double kFarAway = 1e9;
 
 bool WholePixel(double value) { return std::isfinite(value) && value == std::floor(value); }
 
-}  // namespace
-
-namespace {
-
-// Whether drawing a pixel map of this coverage in this paint changes no pixel.
-bool DrawsNothing(const FrameCoverage& coverage, const Paint& paint) {
-  return TransparentIsNoOp(paint.mode) && (coverage.empty || paint.alpha == 0);
-}
-
-void DrawPixmapNow(const Pixmap& pixmap, const FrameCoverage& coverage, const Paint& paint,
-                   bool filtered, float x, float y, float hx, float hy) {
-  if (DrawsNothing(coverage, paint)) return;
-  FrameCoverage box = coverage;
-  if (!TransparentIsNoOp(paint.mode)) {
-    box.x0 = 0, box.y0 = 0, box.x1 = pixmap.width, box.y1 = pixmap.height;
-  }
-  Texture texture{pixmap.pixels.data(), pixmap.width, pixmap.height};
-  // Unscaled and unturned, nearest sampling is a one-to-one copy from the
-  // pixel whose centre falls on the frame's first texel; so is filtering
-  // when the corner lies on whole pixels.
+// Unscaled and unturned, nearest sampling is a one-to-one copy from the
+// pixel whose centre falls on the frame's first texel; so is filtering when
+// the corner lies on whole pixels. That pixel is (at_x, at_y).
+bool OneToOneCorner(bool filtered, float x, float y, float hx, float hy, int32_t& at_x,
+                    int32_t& at_y) {
   double left = double(x) - hx, top = double(y) - hy;
   bool identity = state.ix == 1.0f && state.jy == 1.0f && AxisAligned();
   bool aligned = !filtered || (WholePixel(left) && WholePixel(top));
-  if (identity && aligned && std::abs(left) < kFarAway && std::abs(top) < kFarAway) {
-    int32_t at_x = int32_t(-std::floor(0.5 - left)), at_y = int32_t(-std::floor(0.5 - top));
-    WithMode(paint.mode, [&]<int Mode>() {
-      if (paint.white) return CopyBlock<Mode, false>(texture, at_x, at_y, box, paint);
-      CopyBlock<Mode, true>(texture, at_x, at_y, box, paint);
-    });
-    return;
+  if (!identity || !aligned || !(std::abs(left) < kFarAway) || !(std::abs(top) < kFarAway)) {
+    return false;
   }
+  at_x = int32_t(-std::floor(0.5 - left)), at_y = int32_t(-std::floor(0.5 - top));
+  return true;
+}
+
+// Any scale and turn: every pixel whose centre maps inside the box samples
+// the texture there.
+void DrawMapped(const Texture& texture, const FrameCoverage& box, const Paint& paint, bool colored,
+                bool filtered, float x, float y, float hx, float hy) {
   Mapping m;
   if (!InverseMapping(x, y, hx, hy, m)) return;
   // A filtered texel reaches half a pixel beyond itself.
   int32_t grow = filtered ? 1 : 0;
-  LocalBox local{double(std::max(0, box.x0 - grow)), double(std::min(pixmap.width, box.x1 + grow)),
+  LocalBox local{double(std::max(0, box.x0 - grow)), double(std::min(texture.width, box.x1 + grow)),
                  double(std::max(0, box.y0 - grow)),
-                 double(std::min(pixmap.height, box.y1 + grow))};
+                 double(std::min(texture.height, box.y1 + grow))};
   WithMode(paint.mode, [&]<int Mode>() {
     auto draw = [&]<bool Colored, bool Filtered>() {
       ScanBox(
@@ -655,12 +684,76 @@ void DrawPixmapNow(const Pixmap& pixmap, const FrameCoverage& coverage, const Pa
             TexturedRow<Mode, Colored, Filtered>(row, first, end, u, v, du, dv, texture, paint);
           });
     };
-    if (paint.white) {
-      filtered ? draw.template operator()<false, true>() : draw.template operator()<false, false>();
-    } else {
+    if (colored) {
       filtered ? draw.template operator()<true, true>() : draw.template operator()<true, false>();
+    } else {
+      filtered ? draw.template operator()<false, true>() : draw.template operator()<false, false>();
     }
   });
+}
+
+}  // namespace
+
+namespace {
+
+// The box of the visible pixels, found by looking at each one: what a
+// frame's coverage stands for.
+FrameCoverage PlainVisibleBox(const Pixmap& pixmap) {
+  int32_t x0 = INT_MAX, y0 = INT_MAX, x1 = INT_MIN, y1 = INT_MIN;
+  for (int32_t y = 0; y < pixmap.height; ++y) {
+    for (int32_t x = 0; x < pixmap.width; ++x) {
+      if ((pixmap.pixels[size_t(y) * pixmap.width + x] >> 24) == 0) continue;
+      x0 = std::min(x0, x), x1 = std::max(x1, x + 1);
+      y0 = std::min(y0, y), y1 = y + 1;
+    }
+  }
+  FrameCoverage box;
+  if (x0 < x1) box.x0 = x0, box.y0 = y0, box.x1 = x1, box.y1 = y1;
+  return box;
+}
+
+// Whether drawing a pixel map of this coverage in this paint changes no pixel.
+bool DrawsNothing(const FrameCoverage& coverage, const Paint& paint) {
+  return !plain_paths && TransparentIsNoOp(paint.mode) && (coverage.empty || paint.alpha == 0);
+}
+
+// The part of the frame a draw looks at: outside the box of its visible
+// pixels it draws nothing, in the modes where a clear texel changes nothing.
+FrameCoverage DrawingBox(const Pixmap& pixmap, const FrameCoverage& coverage, const Paint& paint) {
+  if (plain_paths && TransparentIsNoOp(paint.mode)) return PlainVisibleBox(pixmap);
+  FrameCoverage box = coverage;
+  if (!TransparentIsNoOp(paint.mode)) {
+    box.x0 = 0, box.y0 = 0, box.x1 = pixmap.width, box.y1 = pixmap.height;
+  }
+  return box;
+}
+
+// Each row's texel walk starts at the first pixel inside the box, so a draw
+// through the general mapping needs the box of the visible pixels itself.
+void MakeExact(const Pixmap& pixmap, FrameCoverage& box) {
+  if (box.exact) return;
+  const BlockScan scan = ScanBlock(pixmap, box.x0, box.y0, box.x1, box.y1);
+  box.x0 = scan.x0, box.y0 = scan.y0, box.x1 = scan.x1, box.y1 = scan.y1;
+  box.exact = true;
+}
+
+void DrawPixmapNow(const Pixmap& pixmap, const FrameCoverage& coverage, const Paint& paint,
+                   bool filtered, float x, float y, float hx, float hy) {
+  if (DrawsNothing(coverage, paint)) return;
+  FrameCoverage box = DrawingBox(pixmap, coverage, paint);
+  Texture texture{pixmap.pixels.data(), pixmap.width, pixmap.height};
+  // White paint leaves the texels' colours as they are.
+  bool colored = plain_paths || !paint.white;
+  int32_t at_x, at_y;
+  if (!plain_paths && OneToOneCorner(filtered, x, y, hx, hy, at_x, at_y)) {
+    WithMode(paint.mode, [&]<int Mode>() {
+      if (colored) return DrawOneToOne<Mode, true>(texture, at_x, at_y, box, paint);
+      DrawOneToOne<Mode, false>(texture, at_x, at_y, box, paint);
+    });
+    return;
+  }
+  if (TransparentIsNoOp(paint.mode)) MakeExact(pixmap, box);
+  DrawMapped(texture, box, paint, colored, filtered, x, y, hx, hy);
 }
 
 // The pixel is the one at the whole parts of x and y; the test is false for
@@ -688,7 +781,7 @@ void LineNow(float x, float y, float x2, float y2, int32_t last_pixel) {
     return;
   }
   Paint paint = CurrentPaint();
-  if (TransparentIsNoOp(paint.mode) && paint.alpha == 0) return;
+  if (PaintDrawsNothing(paint)) return;
   int32_t px = int32_t(std::floor(sx)), py = int32_t(std::floor(sy));
   int32_t qx = int32_t(std::floor(ex)), qy = int32_t(std::floor(ey));
   int32_t dx = std::abs(qx - px), dy = -std::abs(qy - py);
@@ -755,7 +848,7 @@ void ReplayDrawCall(const DrawCall& call) {
 // Repaints only what was drawn since the last clear when nothing else changed.
 void ClearBackBuffer(uint32_t colour) {
   BackBuffer& buffer = TheBackBuffer();
-  bool same = DirtyBoxHoldsAllDrawing(buffer) && dirty.cleared_to == colour;
+  bool same = !plain_paths && DirtyBoxHoldsAllDrawing(buffer) && dirty.cleared_to == colour;
   if (!same) {
     FillPixels(buffer.pixels.data(), buffer.pixels.size(), colour);
   } else if (dirty.x0 < dirty.x1 && dirty.y0 < dirty.y1) {
@@ -812,8 +905,6 @@ void fw_set_cls_color(int32_t r, int32_t g, int32_t b) {
 // The clear, and the calls after it, may be held back (frame_log.cpp).
 void fw_cls() { platform::LogClear(state.clear_color); }
 
-// The pixel is the one at the whole parts of x and y; the test is false for
-// NaN and for anything outside the buffer.
 void fw_plot(float x, float y) {
   if (!platform::calls_logged) return platform::PlotNow(x, y);
   platform::SubmitDrawCall(platform::CallInState(platform::DrawCall::kPlot, {x, y}));
@@ -837,6 +928,7 @@ void ResetDrawing() {
   state = DrawingState{};
   ResizeBackBuffer(800, 600);
   dirty = DirtyTracker{};
+  plain_paths = false;
 }
 
 }  // namespace platform
