@@ -105,14 +105,14 @@ void LogClear(uint32_t colour) {
   log.calls.clear();
 }
 
-void SubmitDrawCall(DrawCall&& call) {
+void LogDrawCall(DrawCall&& call) {
   FrameLog& log = Log();
-  if (calls_logged && log.calls.size() >= kMostCalls) {
+  if (log.calls.size() >= kMostCalls) {
     DrawHeldCalls();
     calls_logged = false;
     log.calls.clear();
+    return RunDrawCall(call);
   }
-  if (!calls_logged) return RunDrawCall(call);
   const size_t index = log.calls.size();
   bool repeats = calls_held && log.shown_known && log.start == log.shown_start &&
                  index < log.shown.size() && call.Repeats(log.shown[index]);

@@ -58,8 +58,16 @@ extern bool calls_logged;
 // calls after it too, for as long as they repeat, one for one, those of the
 // frame last shown.
 void LogClear(uint32_t colour);
-// Draws a call made in the current state, or logs it and holds it back.
-void SubmitDrawCall(DrawCall&& call);
+// Logs a call made in the current state, and holds it back or draws it.
+void LogDrawCall(DrawCall&& call);
+// Every primitive ends here: without a log, draw_now() draws at once and no
+// DrawCall is built (plots come one per pixel); with one, make_call() builds
+// the call for the log.
+template <class MakeCall, class DrawNow>
+inline void SubmitDrawCall(MakeCall&& make_call, DrawNow&& draw_now) {
+  if (!calls_logged) return draw_now();
+  LogDrawCall(make_call());
+}
 // Whether everything since the clear is held back and the frame, ended now,
 // would be the one last shown.
 bool FrameRepeatsShown();
