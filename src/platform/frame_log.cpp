@@ -62,7 +62,7 @@ void KeepShownPixels(std::vector<DrawCall>& shown) {
   std::unordered_map<const Pixmap*, std::shared_ptr<const std::vector<uint32_t>>> kept;
   for (DrawCall& call : shown) {
     const Pixmap* pixmap = call.pixmap.get();
-    if (!pixmap || pixmap->generation != call.generation || pixmap->pixels.size() > kLargestKept)
+    if (!pixmap || pixmap->generation() != call.generation || pixmap->pixels.size() > kLargestKept)
       continue;
     auto& pixels = kept[pixmap];
     if (!pixels) pixels = std::make_shared<const std::vector<uint32_t>>(pixmap->pixels);
@@ -97,6 +97,7 @@ void DrawHeldCallsNow() {
 // What was held back before is cleared away before it was ever needed, and
 // this clear waits too: another may follow before anything is drawn.
 void LogClear(uint32_t colour) {
+  ExpectNoPixelWriteOpen();
   FrameLog& log = Log();
   const BackBuffer& buffer = BackBufferAsIs();
   calls_logged = log.clears_since_flip++ == log.flipped_clear;
@@ -137,6 +138,7 @@ void NoteFrameShown() {
 }
 
 void NoteFlip() {
+  ExpectNoPixelWriteOpen();
   FrameLog& log = Log();
   log.flipped_clear = log.clears_since_flip - 1;
   log.clears_since_flip = 0;

@@ -65,6 +65,7 @@ void LogDrawCall(DrawCall&& call);
 // the call for the log.
 template <class MakeCall, class DrawNow>
 inline void SubmitDrawCall(MakeCall&& make_call, DrawNow&& draw_now) {
+  ExpectNoPixelWriteOpen();
   if (!calls_logged) return draw_now();
   LogDrawCall(make_call());
 }

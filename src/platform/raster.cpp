@@ -735,7 +735,7 @@ void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& cache, bool filtered, fl
       [&] {
         DrawCall call = CallInState(DrawCall::kPixmap, {x, y, 0, 0, hx, hy}, filtered ? 1 : 0);
         call.coverage = coverage;
-        call.generation = pixmap->generation;
+        call.generation = pixmap->generation();
         call.pixmap = pixmap;
         return call;
       },
