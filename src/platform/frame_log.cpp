@@ -74,6 +74,7 @@ void KeepShownPixels(std::vector<DrawCall>& shown) {
 
 bool calls_logged = false;
 bool calls_held = false;
+bool holding_allowed = true;
 
 // A pixel map rewritten with the same pixels (a preview rebuilt every pass)
 // still repeats.
@@ -100,7 +101,7 @@ void LogClear(uint32_t colour) {
   ExpectNoPixelWriteOpen();
   FrameLog& log = Log();
   const BackBuffer& buffer = BackBufferAsIs();
-  calls_logged = log.clears_since_flip++ == log.flipped_clear;
+  calls_logged = log.clears_since_flip++ == log.flipped_clear && holding_allowed;
   calls_held = true;
   log.start = {colour, buffer.width, buffer.height};
   log.calls.clear();

@@ -1,6 +1,6 @@
 // The drawing calls made since the last clear, kept so that a frame which
-// repeats the one on screen need not be drawn again. Private to the platform
-// layer.
+// repeats the one on screen need not be drawn again. Shared by the platform
+// layer's own files and the tests that compare drawing with and without it.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +54,8 @@ void ClearBackBuffer(uint32_t colour);
 // that began the frame last flipped (the first, second, ... clear since a
 // flip); the calls after other clears are drawn at once.
 extern bool calls_logged;
+// Whether calls may be held back at all; tests turn it off to compare.
+extern bool holding_allowed;
 // A clear is held back until something is drawn or read, and with a log the
 // calls after it too, for as long as they repeat, one for one, those of the
 // frame last shown.

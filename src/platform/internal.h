@@ -73,7 +73,7 @@ void RequestTerminate();
 // public ResetPlatformState (host.cpp) runs them all.
 void ResetHandles();  // handles.cpp: none given out
 void ResetRandom();   // random.cpp: the unseeded generator
-void ResetDrawing();  // raster.cpp: the default drawing state, a black buffer
+void ResetDrawing();  // raster.cpp: the default drawing state, a black buffer, holding on
 void ResetInput();    // input.cpp: nothing held, pressed or typed
 void ResetWindow();   // window.cpp: no title, no pacing, nothing to close
 void ResetImages();   // image.cpp: images handled at their corner

@@ -846,6 +846,7 @@ void ResetDrawing() {
   state = DrawingState{};
   ResizeBackBuffer(800, 600);
   dirty = DirtyTracker{};
+  holding_allowed = true;
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 
 #include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 #include "platform/sdl_host.h"
 
 namespace {
@@ -271,15 +272,7 @@ TEST(ScriptedHost, ARunPollingWithoutFramesAfterItsInputRanOutFailsInsteadOfSpin
 
 namespace {
 
-// A host that can show its last frame again, as the SDL host can.
-class KeepingHost : public platform::ScriptedHost {
- public:
-  bool ShowAgain() override {
-    ++shown_again;
-    return true;
-  }
-  int32_t shown_again = 0;
-};
+using platform_stage::KeepingHost;
 
 // A loop that clears and redraws its whole screen every pass.
 class RepeatedFrames : public ::testing::Test {
