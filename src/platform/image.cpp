@@ -43,14 +43,14 @@ int32_t NewImage(std::vector<PixmapRef> frames, int32_t flags) {
   return HandleOf(image);
 }
 
-PixmapRef CopyBlock(const Pixmap& source, int32_t x, int32_t y, int32_t width, int32_t height) {
-  PixmapRef block = std::make_shared<Pixmap>(width, height);
-  PixelWrite write(*block);
+PixmapRef CutCell(const Pixmap& sheet, int32_t x, int32_t y, int32_t width, int32_t height) {
+  PixmapRef cell = std::make_shared<Pixmap>(width, height);
+  PixelWrite write(*cell);
   for (int32_t row = 0; row < height; ++row) {
-    std::memcpy(write.Row(row), &source.pixels[size_t(y + row) * source.width + x],
+    std::memcpy(write.Row(row), &sheet.pixels[size_t(y + row) * sheet.width + x],
                 size_t(width) * 4);
   }
-  return block;
+  return cell;
 }
 
 }  // namespace
@@ -90,8 +90,8 @@ int32_t fw_load_anim_image(const Text& path, int32_t cell_width, int32_t cell_he
   if (cells < int64_t(first_cell) + cell_count) return 0;
   std::vector<PixmapRef> frames;
   for (int32_t cell = first_cell; cell < first_cell + cell_count; ++cell) {
-    frames.push_back(platform::CopyBlock(*sheet, (cell % columns) * cell_width,
-                                         (cell / columns) * cell_height, cell_width, cell_height));
+    frames.push_back(platform::CutCell(*sheet, (cell % columns) * cell_width,
+                                       (cell / columns) * cell_height, cell_width, cell_height));
   }
   return platform::NewImage(std::move(frames), flags);
 }
