@@ -715,11 +715,11 @@ DrawCall CallInState(DrawCall::Kind kind, std::initializer_list<float> at, int32
 }
 
 // A primitive: drawn now, or, with a log, logged as the call of that kind at
-// those points in the current state.
-template <class DrawNow>
-void SubmitPrimitive(DrawCall::Kind kind, std::initializer_list<float> at, int32_t option,
-                     DrawNow&& draw_now) {
-  SubmitDrawCall([&] { return CallInState(kind, at, option); }, draw_now);
+// those points in the current state. The points become a list only for the
+// log, so that a plot drawn at once costs nothing more.
+template <class DrawNow, class... Floats>
+void SubmitPrimitive(DrawCall::Kind kind, int32_t option, DrawNow&& draw_now, Floats... at) {
+  SubmitDrawCall([&] { return CallInState(kind, {at...}, option); }, draw_now);
 }
 
 }  // namespace
@@ -826,18 +826,21 @@ void fw_cls() { platform::LogClear(state.clear_color); }
 // The pixel is the one at the whole parts of x and y; the test is false for
 // NaN and for anything outside the buffer.
 void fw_plot(float x, float y) {
-  platform::SubmitPrimitive(platform::DrawCall::kPlot, {x, y}, 0, [&] { platform::PlotNow(x, y); });
+  platform::SubmitPrimitive(
+      platform::DrawCall::kPlot, 0, [&] { platform::PlotNow(x, y); }, x, y);
 }
 
 void fw_draw_rect(float x, float y, float width, float height) {
   if (!(width != 0.0f) || !(height != 0.0f)) return;
-  platform::SubmitPrimitive(platform::DrawCall::kRect, {x, y, width, height}, 0,
-                            [&] { platform::RectNow(x, y, width, height); });
+  platform::SubmitPrimitive(
+      platform::DrawCall::kRect, 0, [&] { platform::RectNow(x, y, width, height); }, x, y, width,
+      height);
 }
 
 void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel) {
-  platform::SubmitPrimitive(platform::DrawCall::kLine, {x, y, x2, y2}, last_pixel,
-                            [&] { platform::LineNow(x, y, x2, y2, last_pixel); });
+  platform::SubmitPrimitive(
+      platform::DrawCall::kLine, last_pixel, [&] { platform::LineNow(x, y, x2, y2, last_pixel); },
+      x, y, x2, y2);
 }
 
 namespace platform {
