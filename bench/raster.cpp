@@ -104,6 +104,25 @@ void Clear_Sdl(benchmark::State& state) {
   });
 }
 
+// --- Single pixels, as the generator plots them -------------------------------
+
+void Plots_Ours(benchmark::State& state) {
+  ResetState();
+  fw_set_color(200, 100, 50);
+  Measure(state, "1000 plots", "ours", 1000, [&] {
+    for (int32_t i = 0; i < 1000; ++i) fw_plot(float(i % 128), float(i / 128));
+  });
+}
+
+void Plots_Sdl(benchmark::State& state) {
+  SdlCanvas& sdl = Sdl();
+  SDL_SetRenderDrawColor(sdl.renderer, 200, 100, 50, 255);
+  Measure(state, "1000 plots", "SDL", 1000, [&] {
+    for (int32_t i = 0; i < 1000; ++i) SDL_RenderDrawPoint(sdl.renderer, i % 128, i / 128);
+    SDL_RenderFlush(sdl.renderer);
+  });
+}
+
 // --- 64 x 64 alpha-blended sprite ----------------------------------------------
 
 void Sprite64_Ours(benchmark::State& state) {
@@ -244,6 +263,8 @@ void Transparent_Sdl(benchmark::State& state) {
 
 BENCHMARK(Clear_Ours);
 BENCHMARK(Clear_Sdl);
+BENCHMARK(Plots_Ours);
+BENCHMARK(Plots_Sdl);
 BENCHMARK(Sprite64_Ours);
 BENCHMARK(Sprite64_Sdl);
 BENCHMARK(Scaled128_Ours);

@@ -2,20 +2,25 @@
 #include "frame_log.h"
 
 namespace platform {
+namespace {
 
-BackBuffer& BackBufferAsIs() {
+BackBuffer& Buffer() {
   static BackBuffer buffer;
   return buffer;
 }
 
+}  // namespace
+
+const BackBuffer& BackBufferAsIs() { return Buffer(); }
+
 BackBuffer& TheBackBuffer() {
   DrawHeldCalls();
-  return BackBufferAsIs();
+  return Buffer();
 }
 
 void ResizeBackBuffer(int32_t width, int32_t height) {
   DropFrameLog();
-  BackBuffer& buffer = BackBufferAsIs();
+  BackBuffer& buffer = Buffer();
   buffer.width = width;
   buffer.height = height;
   buffer.pixels.assign(size_t(width) * size_t(height), 0xFF000000u);

@@ -60,7 +60,7 @@ FrameCoverage BlockCoverage(const Pixmap& pixmap, int32_t x0, int32_t y0, int32_
   const BlockScan scan = ScanBlock(pixmap, x0, y0, x1, y1);
   FrameCoverage coverage;
   coverage.valid = true;
-  coverage.generation = pixmap.generation;
+  coverage.generation = pixmap.generation();
   const bool whole = x0 == 0 && y0 == 0 && x1 == pixmap.width && y1 == pixmap.height;
   coverage.opaque = whole && !pixmap.pixels.empty() && scan.all_opaque;
   coverage.empty = !scan.any_visible;
@@ -88,7 +88,7 @@ void GrowCoverage(FrameCoverage& coverage, const BlockScan& scan, int32_t dx, in
 }
 
 const FrameCoverage& UpdateCoverage(const Pixmap& pixmap, FrameCoverage& coverage) {
-  if (coverage.valid && coverage.generation == pixmap.generation) return coverage;
+  if (coverage.valid && coverage.generation == pixmap.generation()) return coverage;
   coverage = BlockCoverage(pixmap, 0, 0, pixmap.width, pixmap.height);
   return coverage;
 }

@@ -123,11 +123,11 @@ class BitmapFont : public Font {
     glyph.advance = kAdvance;
     glyph.top = kTop;
     glyph.pixmap = std::make_shared<Pixmap>(kGlyphWidth, kGlyphRows);
+    PixelWrite write(*glyph.pixmap);
     std::string_view rows = kGlyphs[code - 32];
     for (size_t i = 0, row = 0; i < rows.size(); i += kGlyphWidth + 1, ++row) {
       for (int32_t x = 0; x < kGlyphWidth; ++x) {
-        glyph.pixmap->pixels[row * kGlyphWidth + x] =
-            rows[i + x] == '#' ? 0xFFFFFFFFu : 0x00FFFFFFu;
+        write.At(x, int32_t(row)) = rows[i + x] == '#' ? 0xFFFFFFFFu : 0x00FFFFFFu;
       }
     }
     return glyph;

@@ -75,10 +75,10 @@ class TrueTypeFont : public Font {
     const FT_Bitmap& bitmap = slot->bitmap;
     if (bitmap.width == 0 || bitmap.rows == 0) return glyph;
     glyph.pixmap = std::make_shared<Pixmap>(int32_t(bitmap.width), int32_t(bitmap.rows));
+    PixelWrite write(*glyph.pixmap);
     for (uint32_t y = 0; y < bitmap.rows; ++y) {
       for (uint32_t x = 0; x < bitmap.width; ++x) {
-        glyph.pixmap->pixels[size_t(y) * bitmap.width + x] =
-            CoverageAt(bitmap, x, y) << 24 | 0xFFFFFFu;
+        write.At(int32_t(x), int32_t(y)) = CoverageAt(bitmap, x, y) << 24 | 0xFFFFFFu;
       }
     }
     return glyph;

@@ -62,7 +62,7 @@ void KeepShownPixels(std::vector<DrawCall>& shown) {
   std::unordered_map<const Pixmap*, std::shared_ptr<const std::vector<uint32_t>>> kept;
   for (DrawCall& call : shown) {
     const Pixmap* pixmap = call.pixmap.get();
-    if (!pixmap || pixmap->generation != call.generation || pixmap->pixels.size() > kLargestKept)
+    if (!pixmap || pixmap->generation() != call.generation || pixmap->pixels.size() > kLargestKept)
       continue;
     auto& pixels = kept[pixmap];
     if (!pixels) pixels = std::make_shared<const std::vector<uint32_t>>(pixmap->pixels);
@@ -74,6 +74,7 @@ void KeepShownPixels(std::vector<DrawCall>& shown) {
 
 bool calls_logged = false;
 bool calls_held = false;
+bool holding_allowed = true;
 
 // A pixel map rewritten with the same pixels (a preview rebuilt every pass)
 // still repeats.
@@ -97,22 +98,23 @@ void DrawHeldCallsNow() {
 // What was held back before is cleared away before it was ever needed, and
 // this clear waits too: another may follow before anything is drawn.
 void LogClear(uint32_t colour) {
+  ExpectNoPixelWriteOpen();
   FrameLog& log = Log();
   const BackBuffer& buffer = BackBufferAsIs();
-  calls_logged = log.clears_since_flip++ == log.flipped_clear;
+  calls_logged = log.clears_since_flip++ == log.flipped_clear && holding_allowed;
   calls_held = true;
   log.start = {colour, buffer.width, buffer.height};
   log.calls.clear();
 }
 
-void SubmitDrawCall(DrawCall&& call) {
+void LogDrawCall(DrawCall&& call) {
   FrameLog& log = Log();
-  if (calls_logged && log.calls.size() >= kMostCalls) {
+  if (log.calls.size() >= kMostCalls) {
     DrawHeldCalls();
     calls_logged = false;
     log.calls.clear();
+    return RunDrawCall(call);
   }
-  if (!calls_logged) return RunDrawCall(call);
   const size_t index = log.calls.size();
   bool repeats = calls_held && log.shown_known && log.start == log.shown_start &&
                  index < log.shown.size() && call.Repeats(log.shown[index]);
@@ -137,6 +139,7 @@ void NoteFrameShown() {
 }
 
 void NoteFlip() {
+  ExpectNoPixelWriteOpen();
   FrameLog& log = Log();
   log.flipped_clear = log.clears_since_flip - 1;
   log.clears_since_flip = 0;

@@ -1,6 +1,6 @@
 // The drawing calls made since the last clear, kept so that a frame which
-// repeats the one on screen need not be drawn again. Private to the platform
-// layer.
+// repeats the one on screen need not be drawn again. Shared by the platform
+// layer's own files and the tests that compare drawing with and without it.
 #pragma once
 
 #include <cstdint>
@@ -54,12 +54,23 @@ void ClearBackBuffer(uint32_t colour);
 // that began the frame last flipped (the first, second, ... clear since a
 // flip); the calls after other clears are drawn at once.
 extern bool calls_logged;
+// Whether calls may be held back at all; tests turn it off to compare.
+extern bool holding_allowed;
 // A clear is held back until something is drawn or read, and with a log the
 // calls after it too, for as long as they repeat, one for one, those of the
 // frame last shown.
 void LogClear(uint32_t colour);
-// Draws a call made in the current state, or logs it and holds it back.
-void SubmitDrawCall(DrawCall&& call);
+// Logs a call made in the current state, and holds it back or draws it.
+void LogDrawCall(DrawCall&& call);
+// Every primitive ends here: without a log, draw_now() draws at once and no
+// DrawCall is built (plots come one per pixel); with one, make_call() builds
+// the call for the log.
+template <class MakeCall, class DrawNow>
+inline void SubmitDrawCall(MakeCall&& make_call, DrawNow&& draw_now) {
+  ExpectNoPixelWriteOpen();
+  if (!calls_logged) return draw_now();
+  LogDrawCall(make_call());
+}
 // Whether everything since the clear is held back and the frame, ended now,
 // would be the one last shown.
 bool FrameRepeatsShown();

@@ -54,8 +54,9 @@ void CopyMaskingBlack(uint32_t* out, const uint32_t* in, int32_t n) {
 template <class CopyRow>
 void FillFromBuffer(Pixmap& pixmap, const BackBuffer& buffer, Box read, int32_t x, int32_t y,
                     CopyRow copy_row) {
+  PixelWrite write(pixmap);
   for (int32_t row = 0; row < pixmap.height; ++row) {
-    uint32_t* out = &pixmap.pixels[size_t(row) * pixmap.width];
+    uint32_t* out = write.Row(row);
     if (row < read.y0 || row >= read.y1) {
       std::fill(out, out + pixmap.width, 0u);
       continue;
@@ -65,7 +66,6 @@ void FillFromBuffer(Pixmap& pixmap, const BackBuffer& buffer, Box read, int32_t 
              read.x1 - read.x0);
     std::fill(out + read.x1, out + pixmap.width, 0u);
   }
-  ++pixmap.generation;
 }
 
 }  // namespace

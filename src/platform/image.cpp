@@ -14,10 +14,10 @@ int32_t ResolveFlags(int32_t flags) { return flags == -1 ? kImageMasked | kImage
 
 // Black pixels become fully transparent; their colour bytes stay.
 void MaskBlack(Pixmap& pixmap) {
-  for (uint32_t& p : pixmap.pixels) {
+  PixelWrite write(pixmap);
+  for (uint32_t& p : write.All()) {
     if ((p & 0xFFFFFFu) == 0) p = 0;
   }
-  ++pixmap.generation;
 }
 
 int32_t HandleOf(ImageRef image) {
@@ -43,13 +43,14 @@ int32_t NewImage(std::vector<PixmapRef> frames, int32_t flags) {
   return HandleOf(image);
 }
 
-PixmapRef CopyBlock(const Pixmap& source, int32_t x, int32_t y, int32_t width, int32_t height) {
-  PixmapRef block = std::make_shared<Pixmap>(width, height);
+PixmapRef CutCell(const Pixmap& sheet, int32_t x, int32_t y, int32_t width, int32_t height) {
+  PixmapRef cell = std::make_shared<Pixmap>(width, height);
+  PixelWrite write(*cell);
   for (int32_t row = 0; row < height; ++row) {
-    std::memcpy(&block->pixels[size_t(row) * width],
-                &source.pixels[size_t(y + row) * source.width + x], size_t(width) * 4);
+    std::memcpy(write.Row(row), &sheet.pixels[size_t(y + row) * sheet.width + x],
+                size_t(width) * 4);
   }
-  return block;
+  return cell;
 }
 
 }  // namespace
@@ -89,8 +90,8 @@ int32_t fw_load_anim_image(const Text& path, int32_t cell_width, int32_t cell_he
   if (cells < int64_t(first_cell) + cell_count) return 0;
   std::vector<PixmapRef> frames;
   for (int32_t cell = first_cell; cell < first_cell + cell_count; ++cell) {
-    frames.push_back(platform::CopyBlock(*sheet, (cell % columns) * cell_width,
-                                         (cell / columns) * cell_height, cell_width, cell_height));
+    frames.push_back(platform::CutCell(*sheet, (cell % columns) * cell_width,
+                                       (cell / columns) * cell_height, cell_width, cell_height));
   }
   return platform::NewImage(std::move(frames), flags);
 }
@@ -118,22 +119,14 @@ int32_t fw_image_frames(int32_t image) {
   return object ? int32_t(object->frames.size()) : 0;
 }
 
-// A lock for writing counts as a change, so whatever the caller writes into
-// the map directly is seen by the next draw.
-PixmapRef fw_lock_image(int32_t image, int32_t frame, int32_t, int32_t write) {
-  platform::DrawHeldCalls();  // the caller may change the pixels through the map
+// Neither the lock nor the unlock is a change: every write into the map goes
+// through a PixelWrite, which draws what is held first and marks the change.
+PixmapRef fw_lock_image(int32_t image, int32_t frame, int32_t, int32_t) {
   auto object = HandleTo<Image>(image);
-  PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
-  if (pixmap && write) ++pixmap->generation;
-  return pixmap;
+  return object ? platform::ImageFrame(*object, frame) : nullptr;
 }
 
-void fw_unlock_image(int32_t image, int32_t frame) {
-  platform::DrawHeldCalls();
-  auto object = HandleTo<Image>(image);
-  PixmapRef pixmap = object ? platform::ImageFrame(*object, frame) : nullptr;
-  if (pixmap) ++pixmap->generation;
-}
+void fw_unlock_image(int32_t, int32_t) {}
 
 namespace platform {
 namespace {
@@ -158,24 +151,25 @@ void fw_copy_pixmap_into_image(const PixmapRef& pixmap, int32_t image, int32_t f
   auto object = HandleTo<Image>(image);
   PixmapRef target = object ? platform::ImageFrame(*object, frame) : nullptr;
   if (!pixmap || !target) return;
-  platform::DrawHeldCalls();  // held calls may draw the frame as it is now
   // The part of the map that lands inside the frame, in map coordinates.
   const int64_t x0 = std::max<int64_t>(0, -int64_t(x)), y0 = std::max<int64_t>(0, -int64_t(y));
   const int64_t x1 = std::min<int64_t>(pixmap->width, int64_t(target->width) - x);
   const int64_t y1 = std::min<int64_t>(pixmap->height, int64_t(target->height) - y);
   if (x0 >= x1 || y0 >= y1) return;
-  for (int64_t row = y0; row < y1; ++row) {
-    std::memcpy(&target->pixels[size_t(row + y) * target->width + size_t(x0 + x)],
-                &pixmap->pixels[size_t(row) * pixmap->width + size_t(x0)], size_t(x1 - x0) * 4);
-  }
   platform::FrameCoverage& coverage = object->coverage[size_t(frame)];
-  const bool current = coverage.valid && coverage.generation == target->generation;
-  ++target->generation;
+  const bool current = coverage.valid && coverage.generation == target->generation();
+  {
+    platform::PixelWrite write(*target);
+    for (int64_t row = y0; row < y1; ++row) {
+      std::memcpy(write.Row(int32_t(row + y)) + (x0 + x),
+                  &pixmap->pixels[size_t(row) * pixmap->width + size_t(x0)], size_t(x1 - x0) * 4);
+    }
+  }
   if (!current) return;
   platform::GrowCoverage(
       coverage, platform::ScanBlock(*pixmap, int32_t(x0), int32_t(y0), int32_t(x1), int32_t(y1)), x,
       y);
-  coverage.generation = target->generation;
+  coverage.generation = target->generation();
 }
 
 void fw_grab_image(int32_t image, int32_t x, int32_t y, int32_t frame) {

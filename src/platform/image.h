@@ -1,5 +1,6 @@
 // Images: the object behind an image handle, and what drawing derives from
-// its frames. Private to the platform layer.
+// its frames. Shared by the platform layer's own files, and by the tests,
+// benchmarks and fuzz targets that look inside it.
 #pragma once
 
 #include <cstddef>

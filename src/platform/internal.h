@@ -1,7 +1,9 @@
-// Internals shared by the platform layer's own files. Nothing outside
-// src/platform includes this header.
+// Internals shared by the platform layer's own files, and by the tests,
+// benchmarks and fuzz targets that look inside it; the system above the
+// platform never includes this header.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <vector>
 
@@ -10,7 +12,7 @@
 namespace platform {
 
 // The drawing space: one back buffer of opaque 0xAARRGGBB pixels, the size of
-// the virtual resolution (800 x 600 unless changed). raster.cpp owns it.
+// the virtual resolution (800 x 600 unless changed). backbuffer.cpp owns it.
 struct BackBuffer {
   int32_t width = 800;
   int32_t height = 600;
@@ -20,15 +22,26 @@ struct BackBuffer {
 // repeat the frame on screen may be held back until the pixels are needed
 // (frame_log.cpp).
 BackBuffer& TheBackBuffer();
-// The back buffer as it is, for its size or for drawing what is not held.
-BackBuffer& BackBufferAsIs();
+// The back buffer as it is, with what is held back not drawn: for its size.
+const BackBuffer& BackBufferAsIs();
 // Whether drawing calls are held back (frame_log.cpp).
 extern bool calls_held;
 [[gnu::cold]] void DrawHeldCallsNow();
-// Draws the calls held back. Anything that changes a pixel map calls this
-// first, since a held call must draw the pixels it was given.
+// Draws the calls held back. Opening a PixelWrite calls this, since a held
+// call must draw the pixels it was given.
 inline void DrawHeldCalls() {
   if (__builtin_expect(calls_held, false)) DrawHeldCallsNow();
+}
+#ifndef NDEBUG
+extern int32_t open_pixel_writes;  // PixelWrites open now (png.cpp)
+#endif
+// Every drawing call, clear and flip checks, in debug builds, that no
+// PixelWrite is open: what it did would depend on writes still to come.
+inline void ExpectNoPixelWriteOpen() {
+#ifndef NDEBUG
+  assert(open_pixel_writes == 0 &&
+         "a drawing call, clear or flip came while a PixelWrite was open");
+#endif
 }
 // Gives the back buffer a new size, cleared to opaque black.
 void ResizeBackBuffer(int32_t width, int32_t height);
@@ -60,7 +73,7 @@ void RequestTerminate();
 // public ResetPlatformState (host.cpp) runs them all.
 void ResetHandles();  // handles.cpp: none given out
 void ResetRandom();   // random.cpp: the unseeded generator
-void ResetDrawing();  // raster.cpp: the default drawing state, a black buffer
+void ResetDrawing();  // raster.cpp: the default drawing state, a black buffer, holding on
 void ResetInput();    // input.cpp: nothing held, pressed or typed
 void ResetWindow();   // window.cpp: no title, no pacing, nothing to close
 void ResetImages();   // image.cpp: images handled at their corner

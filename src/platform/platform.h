@@ -12,6 +12,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -360,17 +361,74 @@ void fw_draw_text(const Text& text, float x, float y);
 // ---------------------------------------------------------------------------
 
 namespace platform {
-// A block of 0xAARRGGBB pixels, top row first.
-struct Pixmap : Object {
-  Pixmap(int32_t w, int32_t h) : width(w), height(h), pixels(size_t(w) * size_t(h), 0u) {}
-  int32_t width;
-  int32_t height;
-  std::vector<uint32_t> pixels;
-  // Bumped by every write so that drawing can cache what it derives. Drawing
-  // may be held back until the pixels are needed, so platform code that
-  // writes pixels calls DrawHeldCalls() first (internal.h), and callers that
-  // write through a locked map lock it again before each change.
-  uint64_t generation = 0;
+class PixelWrite;
+
+// The pixels of a pixel map, top row first, for reading; they are written
+// only through a PixelWrite.
+class PixelStore {
+ public:
+  using value_type = uint32_t;
+  using const_iterator = std::vector<uint32_t>::const_iterator;
+  using iterator = const_iterator;
+
+  explicit PixelStore(size_t count) : values_(count, 0u) {}
+  operator const std::vector<uint32_t>&() const { return values_; }
+  const uint32_t* data() const { return values_.data(); }
+  size_t size() const { return values_.size(); }
+  bool empty() const { return values_.empty(); }
+  const uint32_t& operator[](size_t index) const { return values_[index]; }
+  const_iterator begin() const { return values_.begin(); }
+  const_iterator end() const { return values_.end(); }
+  bool operator==(const PixelStore&) const = default;
+  bool operator==(const std::vector<uint32_t>& other) const { return values_ == other; }
+
+ private:
+  friend class PixelWrite;
+  std::vector<uint32_t> values_;
+};
+
+// A block of 0xAARRGGBB pixels.
+class Pixmap : public Object {
+ public:
+  Pixmap(int32_t w, int32_t h) : width(w), height(h), pixels(size_t(w) * size_t(h)) {}
+  const int32_t width;
+  const int32_t height;
+  PixelStore pixels;
+  // Moves on with every finished write, so that drawing can cache what it
+  // derives from the pixels; a read, a lock or an unlock leaves it alone.
+  uint64_t generation() const { return generation_; }
+
+ private:
+  friend class PixelWrite;
+  uint64_t generation_ = 0;
+};
+
+// The one way to change a pixel map's pixels. Drawing calls may be held back
+// with a reference to the map they draw, so opening a write first draws what
+// is held (the held calls paint the pixels they were given), and closing it
+// marks the map changed. No drawing call, clear or flip may come while a
+// write is open: a call made then would paint whatever the write does after
+// it. Debug builds check that. Pointers from a write are good only while it
+// is open, so only a named write hands them out.
+class PixelWrite {
+ public:
+  explicit PixelWrite(Pixmap& pixmap);
+  ~PixelWrite();
+  PixelWrite(const PixelWrite&) = delete;
+  PixelWrite& operator=(const PixelWrite&) = delete;
+
+  // Row y; the rows follow one another, `width` pixels each.
+  uint32_t* Row(int32_t y) const& { return pixels_ + size_t(y) * size_t(width_); }
+  uint32_t& At(int32_t x, int32_t y) const& { return Row(y)[x]; }
+  std::span<uint32_t> All() const& { return {pixels_, pixmap_.pixels.size()}; }
+  uint32_t* Row(int32_t y) const&& = delete;
+  uint32_t& At(int32_t x, int32_t y) const&& = delete;
+  std::span<uint32_t> All() const&& = delete;
+
+ private:
+  Pixmap& pixmap_;
+  uint32_t* pixels_;
+  int32_t width_;
 };
 using PixmapRef = std::shared_ptr<Pixmap>;
 }  // namespace platform

@@ -114,6 +114,13 @@ std::vector<png_bytep> RowPointers(const Pixmap& pixmap) {
   return rows;
 }
 
+bool DecodeRows(png_structp png, png_infop info, Pixmap& pixmap) {
+  PixelWrite write(pixmap);
+  std::vector<png_bytep> rows(size_t(pixmap.height));
+  for (int32_t y = 0; y < pixmap.height; ++y) rows[y] = reinterpret_cast<png_bytep>(write.Row(y));
+  return ReadRows(png, info, rows.data());
+}
+
 bool InBounds(const PixmapRef& pixmap, int32_t x, int32_t y) {
   return pixmap && x >= 0 && y >= 0 && x < pixmap->width && y < pixmap->height;
 }
@@ -138,12 +145,30 @@ PixmapRef DecodePng(const uint8_t* data, size_t size, uint32_t most_width, uint3
     if (ReadHeader(png, info, width, height) && width > 0 && height > 0 &&
         uint64_t(width) * height <= kMaxPixels) {
       pixmap = std::make_shared<Pixmap>(int32_t(width), int32_t(height));
-      std::vector<png_bytep> rows = RowPointers(*pixmap);
-      if (!ReadRows(png, info, rows.data())) pixmap = nullptr;
+      if (!DecodeRows(png, info, *pixmap)) pixmap = nullptr;
     }
   }
   png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
   return pixmap;
+}
+
+#ifndef NDEBUG
+int32_t open_pixel_writes = 0;
+#endif
+
+PixelWrite::PixelWrite(Pixmap& pixmap)
+    : pixmap_(pixmap), pixels_(pixmap.pixels.values_.data()), width_(pixmap.width) {
+  DrawHeldCalls();
+#ifndef NDEBUG
+  ++open_pixel_writes;
+#endif
+}
+
+PixelWrite::~PixelWrite() {
+  ++pixmap_.generation_;
+#ifndef NDEBUG
+  --open_pixel_writes;
+#endif
 }
 
 }  // namespace platform
@@ -165,9 +190,8 @@ uint32_t fw_read_pixel(const PixmapRef& pixmap, int32_t x, int32_t y) {
 
 void fw_write_pixel(const PixmapRef& pixmap, int32_t x, int32_t y, uint32_t argb) {
   if (!platform::InBounds(pixmap, x, y)) return;
-  platform::DrawHeldCalls();  // a held call must draw the pixels it was given
-  pixmap->pixels[size_t(y) * pixmap->width + x] = argb;
-  ++pixmap->generation;
+  platform::PixelWrite write(*pixmap);
+  write.At(x, y) = argb;
 }
 
 namespace platform {

@@ -807,6 +807,14 @@ DrawCall CallInState(DrawCall::Kind kind, std::initializer_list<float> at, int32
   return call;
 }
 
+// A primitive: drawn now, or, with a log, logged as the call of that kind at
+// those points in the current state. The points become a list only for the
+// log, so that a plot drawn at once costs nothing more.
+template <class DrawNow, class... Floats>
+void SubmitPrimitive(DrawCall::Kind kind, int32_t option, DrawNow&& draw_now, Floats... at) {
+  SubmitDrawCall([&] { return CallInState(kind, {at...}, option); }, draw_now);
+}
+
 }  // namespace
 
 void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& cache, bool filtered, float x, float y,
@@ -816,12 +824,15 @@ void DrawPixmap(const PixmapRef& pixmap, FrameCoverage& cache, bool filtered, fl
   const Paint paint = CurrentPaint();
   // A call that changes no pixel need not be logged either.
   if (DrawsNothing(coverage, paint)) return;
-  if (!calls_logged) return DrawPixmapNow(*pixmap, coverage, paint, filtered, x, y, hx, hy);
-  DrawCall call = CallInState(DrawCall::kPixmap, {x, y, 0, 0, hx, hy}, filtered ? 1 : 0);
-  call.coverage = coverage;
-  call.generation = pixmap->generation;
-  call.pixmap = pixmap;
-  SubmitDrawCall(std::move(call));
+  SubmitDrawCall(
+      [&] {
+        DrawCall call = CallInState(DrawCall::kPixmap, {x, y, 0, 0, hx, hy}, filtered ? 1 : 0);
+        call.coverage = coverage;
+        call.generation = pixmap->generation();
+        call.pixmap = pixmap;
+        return call;
+      },
+      [&] { DrawPixmapNow(*pixmap, coverage, paint, filtered, x, y, hx, hy); });
 }
 
 void RunDrawCall(const DrawCall& call) {
@@ -906,20 +917,21 @@ void fw_set_cls_color(int32_t r, int32_t g, int32_t b) {
 void fw_cls() { platform::LogClear(state.clear_color); }
 
 void fw_plot(float x, float y) {
-  if (!platform::calls_logged) return platform::PlotNow(x, y);
-  platform::SubmitDrawCall(platform::CallInState(platform::DrawCall::kPlot, {x, y}));
+  platform::SubmitPrimitive(
+      platform::DrawCall::kPlot, 0, [&] { platform::PlotNow(x, y); }, x, y);
 }
 
 void fw_draw_rect(float x, float y, float width, float height) {
   if (!(width != 0.0f) || !(height != 0.0f)) return;
-  if (!platform::calls_logged) return platform::RectNow(x, y, width, height);
-  platform::SubmitDrawCall(platform::CallInState(platform::DrawCall::kRect, {x, y, width, height}));
+  platform::SubmitPrimitive(
+      platform::DrawCall::kRect, 0, [&] { platform::RectNow(x, y, width, height); }, x, y, width,
+      height);
 }
 
 void fw_draw_line(float x, float y, float x2, float y2, int32_t last_pixel) {
-  if (!platform::calls_logged) return platform::LineNow(x, y, x2, y2, last_pixel);
-  platform::SubmitDrawCall(
-      platform::CallInState(platform::DrawCall::kLine, {x, y, x2, y2}, last_pixel));
+  platform::SubmitPrimitive(
+      platform::DrawCall::kLine, last_pixel, [&] { platform::LineNow(x, y, x2, y2, last_pixel); },
+      x, y, x2, y2);
 }
 
 namespace platform {
@@ -929,6 +941,7 @@ void ResetDrawing() {
   ResizeBackBuffer(800, 600);
   dirty = DirtyTracker{};
   plain_paths = false;
+  holding_allowed = true;
 }
 
 }  // namespace platform

@@ -241,7 +241,7 @@ void ApplyFilter(const FrameJob& job, int32_t layer_index, int32_t base) {
   const int32_t cell = Setting(base + kFilter);
   const int32_t power = Setting(base + kFilterPower);
   if (cell <= 0 || power <= 0) return;
-  FrameView layer(fw_lock_image(LayerImage, layer_index, 1, 1), job.width, job.height);
+  FrameEdit layer(fw_lock_image(LayerImage, layer_index, 1, 1), job.width, job.height);
   const FrameView filter(fw_lock_image(FiltersImage, cell, 1, 0), kCellSize, kCellSize);
   for (int32_t x = 0; x < job.width; ++x) {
     const int32_t fx = std::min(job.cell_x[size_t(x)], kCellSize - 1);
@@ -321,13 +321,18 @@ uint32_t AveragedPixel(const FrameJob& job, const FrameView& source, int32_t x, 
   return Argb(alpha, sum_r / count, sum_g / count, sum_b / count);
 }
 
-void AverageComposite(const FrameJob& job) {
+void AverageLayers(const FrameJob& job) {
   const FrameView source(fw_lock_image(LayerImage, 0, 1, 0), job.width, job.height);
-  FrameView target(fw_lock_image(LayerImage, 1, 0, 1), job.width, job.height);
+  FrameEdit target(fw_lock_image(LayerImage, 1, 0, 1), job.width, job.height);
   for (int32_t x = 0; x < job.width; ++x)
     for (int32_t y = 0; y < job.height; ++y) target.Set(x, y, AveragedPixel(job, source, x, y));
   fw_unlock_image(LayerImage, 1);
   fw_unlock_image(LayerImage, 0);
+}
+
+// The averaged layer is drawn once its write is done.
+void AverageComposite(const FrameJob& job) {
+  AverageLayers(job);
   ClearCanvas();
   engine::DrawSpriteCounted(LayerImage, 0, 0, 1, kBudgetSlot);
 }
@@ -353,7 +358,7 @@ uint32_t SnapToPalette(uint32_t pixel) {
 
 // The preview holds the sprite enlarged by `scale` in its top-left corner
 // and 0 everywhere else.
-void ClearAroundPreview(FrameView& preview, const FrameJob& job, int32_t scale) {
+void ClearAroundPreview(FrameEdit& preview, const FrameJob& job, int32_t scale) {
   for (int32_t y = 0; y < kCanvasSize; ++y) {
     const int32_t first = y < job.height * scale ? job.width * scale : 0;
     for (int32_t x = first; x < kCanvasSize; ++x) preview.Set(x, y, 0);
@@ -361,8 +366,8 @@ void ClearAroundPreview(FrameView& preview, const FrameJob& job, int32_t scale) 
 }
 
 void FinishFrame(const FrameJob& job) {
-  FrameView sprite(fw_lock_image(SpriteImage, job.frame, 1, 1), job.width, job.height);
-  FrameView preview(fw_lock_image(PreviewImage, job.frame, 1, 1), kCanvasSize, kCanvasSize);
+  FrameEdit sprite(fw_lock_image(SpriteImage, job.frame, 1, 1), job.width, job.height);
+  FrameEdit preview(fw_lock_image(PreviewImage, job.frame, 1, 1), kCanvasSize, kCanvasSize);
   fw_set_cls_color(120, 120, 120);
   const int32_t scale = FitScale(kCanvasSize, job.width, job.height);
   PreviewScale = scale;

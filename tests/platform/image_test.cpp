@@ -127,7 +127,10 @@ TEST_F(ImageDraw, LockedChangesShowAtTheNextDraw) {
   auto frame0 = fw_lock_image(image, 0);
   auto frame1 = fw_lock_image(image, 1);
   ASSERT_NE(frame0, frame1);
-  frame0->pixels[0] = 0xFFABCDEFu;  // written directly while locked
+  {
+    platform::PixelWrite write(*frame0);  // written in place while locked
+    write.At(0, 0) = 0xFFABCDEFu;
+  }
   fw_unlock_image(image, 0);
   fw_draw_image(image, 0, 0);
   EXPECT_EQ(Pixel(0, 0), 0xFFABCDEFu);

@@ -14,6 +14,17 @@ class PlatformCase : public ::testing::Test {
   platform::ScriptedHost* host_ = nullptr;
 };
 
+// A scripted host that can show its last frame again, as the SDL host can,
+// so that a frame which repeats the one on screen is not presented.
+class KeepingHost : public platform::ScriptedHost {
+ public:
+  bool ShowAgain() override {
+    ++shown_again;
+    return true;
+  }
+  int32_t shown_again = 0;
+};
+
 inline void UseSdlHost() {
   platform::ResetPlatformState();
   platform::InstallHost(platform::MakeSdlHost());

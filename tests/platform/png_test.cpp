@@ -101,7 +101,7 @@ TEST_F(PngTest, SavesRgbWhenOpaqueAndRgbaOtherwise) {
 
 TEST_F(PngTest, HigherCompressionGivesSmallerFiles) {
   auto pixmap = fw_create_pixmap(64, 64);
-  for (int i = 0; i < 64 * 64; ++i) pixmap->pixels[i] = 0xFF000000u | uint32_t(i % 16);
+  for (int i = 0; i < 64 * 64; ++i) fw_write_pixel(pixmap, i % 64, i / 64, 0xFF000000u | (i % 16));
   ASSERT_EQ(fw_save_pixmap_png(pixmap, PathOf("c0.png"), 0), 1);
   ASSERT_EQ(fw_save_pixmap_png(pixmap, PathOf("c9.png"), 9), 1);
   EXPECT_LT(fs::file_size(RawPath("c9.png")), fs::file_size(RawPath("c0.png")));
@@ -184,9 +184,9 @@ TEST(PixmapTest, ReadAndWriteStayInsideAndBumpTheGeneration) {
   auto pixmap = fw_create_pixmap(3, 2);
   ASSERT_TRUE(pixmap);
   EXPECT_EQ(fw_read_pixel(pixmap, 2, 1), 0u);
-  uint64_t before = pixmap->generation;
+  uint64_t before = pixmap->generation();
   fw_write_pixel(pixmap, 2, 1, 0x12345678u);
-  EXPECT_GT(pixmap->generation, before);
+  EXPECT_GT(pixmap->generation(), before);
   EXPECT_EQ(fw_read_pixel(pixmap, 2, 1), 0x12345678u);
   fw_write_pixel(pixmap, 3, 0, 1);
   fw_write_pixel(pixmap, -1, 0, 1);

@@ -5,6 +5,7 @@
 
 #include "platform/internal.h"
 #include "platform/platform.h"
+#include "platform/platform_stage.h"
 #include "platform/sdl_host.h"
 
 namespace {
@@ -222,7 +223,10 @@ TEST(ScriptedHost, AFreshOneFindsThePlatformAsANewProcessDoes) {
   EXPECT_EQ(buffer.pixels[0], 0xFF000000u);
   EXPECT_EQ(rt_handle_from_object(std::make_shared<platform::Object>()), 1);
   platform::PixmapRef white = fw_create_pixmap(4, 4);
-  for (uint32_t& pixel : white->pixels) pixel = 0xFFFFFFFFu;
+  {
+    platform::PixelWrite write(*white);
+    for (uint32_t& pixel : write.All()) pixel = 0xFFFFFFFFu;
+  }
   fw_draw_image(fw_load_image(white, 0), 10, 10);
   EXPECT_EQ(buffer.pixels[size_t(10) * 800 + 10], 0xFFFFFFFFu);  // handled at its corner
   EXPECT_EQ(buffer.pixels[size_t(8) * 800 + 8], 0xFF000000u);
@@ -268,15 +272,7 @@ TEST(ScriptedHost, ARunPollingWithoutFramesAfterItsInputRanOutFailsInsteadOfSpin
 
 namespace {
 
-// A host that can show its last frame again, as the SDL host can.
-class KeepingHost : public platform::ScriptedHost {
- public:
-  bool ShowAgain() override {
-    ++shown_again;
-    return true;
-  }
-  int32_t shown_again = 0;
-};
+using platform_stage::KeepingHost;
 
 // A loop that clears and redraws its whole screen every pass.
 class RepeatedFrames : public ::testing::Test {
@@ -369,7 +365,10 @@ TEST_F(RepeatedFrames, APixelMapChangedAfterItWasDrawnShowsThePixelsItWasDrawnWi
   fw_flip(0);
   DrawScreen(200);
   fw_write_pixel(pixels_, 1, 0, 0xFFFF00FFu);
-  fw_lock_image(image_, 0)->pixels[2] = 0xFF00FFFFu;
+  {
+    platform::PixelWrite write(*fw_lock_image(image_, 0));
+    write.At(2, 0) = 0xFF00FFFFu;
+  }
   fw_set_color(0, 0, 255);
   fw_draw_rect(700, 500, 10, 10);
   fw_flip(0);
@@ -377,6 +376,19 @@ TEST_F(RepeatedFrames, APixelMapChangedAfterItWasDrawnShowsThePixelsItWasDrawnWi
   EXPECT_EQ(Shown(301, 300), 0xFF00FF00u);
   EXPECT_EQ(Shown(302, 300), 0xFF00FF00u);
   EXPECT_EQ(Shown(705, 505), 0xFF0000FFu);
+}
+
+// A lock for reading is no change, nor is its unlock: the frame still
+// repeats, and is not presented again.
+TEST_F(RepeatedFrames, AMapLockedForReadingAfterItWasDrawnStillRepeats) {
+  for (int32_t pass = 0; pass < 3; ++pass) {
+    DrawScreen(200);
+    fw_read_pixel(fw_lock_image(image_, 0, 1, 0), 0, 0);
+    fw_unlock_image(image_, 0);
+    fw_flip(0);
+  }
+  EXPECT_EQ(Presents(), 1);
+  EXPECT_EQ(host_->shown_again, 2);
 }
 
 // As the tool does: each pass first paints a picture and grabs it, then

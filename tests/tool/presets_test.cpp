@@ -29,8 +29,8 @@ class PresetTest : public ::testing::Test {
 
   // Paints every pixel of one frame of the sprite.
   void PaintFrame(int32_t frame, uint32_t argb) {
-    platform::PixmapRef pixels = fw_lock_image(tool::SpriteImage, frame);
-    for (uint32_t& pixel : pixels->pixels) pixel = argb;
+    platform::PixelWrite write(*fw_lock_image(tool::SpriteImage, frame));
+    for (uint32_t& pixel : write.All()) pixel = argb;
     fw_unlock_image(tool::SpriteImage, frame);
   }
   void ExpectInWeekFolder() {

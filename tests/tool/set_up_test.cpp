@@ -17,10 +17,9 @@ constexpr uint32_t kStopPixel = 0xFF20C0C0u;  // red 32, green 192, blue 192
 void WriteSheet(const ToolStage& stage, const std::string& name,
                 const std::map<int32_t, uint32_t>& top_left_pixels) {
   platform::PixmapRef sheet = fw_create_pixmap(640, 640);
-  for (uint32_t& pixel : sheet->pixels) pixel = 0xFF808080u;
-  for (const auto& [cell, argb] : top_left_pixels) {
-    fw_write_pixel(sheet, cell % 10 * 64, cell / 10 * 64, argb);
-  }
+  platform::PixelWrite write(*sheet);
+  for (uint32_t& pixel : write.All()) pixel = 0xFF808080u;
+  for (const auto& [cell, argb] : top_left_pixels) write.At(cell % 10 * 64, cell / 10 * 64) = argb;
   fw_save_pixmap_png(sheet, platform::FromUtf8(stage.Path(name)), 0);
 }
 
@@ -77,7 +76,10 @@ TEST(SetUpSpriteTool, TheFirstStopCellEndsTheUsableCells) {
 TEST(SetUpSpriteTool, MissingOrSmallSheetsGiveNoCells) {
   ToolStage stage(false);
   platform::PixmapRef small = fw_create_pixmap(640, 576);  // 90 cells
-  for (uint32_t& pixel : small->pixels) pixel = kStopPixel;
+  {
+    platform::PixelWrite write(*small);
+    for (uint32_t& pixel : write.All()) pixel = kStopPixel;
+  }
   fw_save_pixmap_png(small, platform::FromUtf8(stage.Path("Filters.png")), 0);
   stage.SetUpTool();
   EXPECT_EQ(tool::ShapesImage, 0);

@@ -123,7 +123,10 @@ class ToolStage {
                 uint32_t argb = 0xFF808080u) const {
     fs::create_directories(Path(relative).parent_path());
     platform::PixmapRef pixmap = fw_create_pixmap(width, height);
-    for (uint32_t& pixel : pixmap->pixels) pixel = argb;
+    {
+      platform::PixelWrite write(*pixmap);
+      for (uint32_t& pixel : write.All()) pixel = argb;
+    }
     fw_save_pixmap_png(pixmap, platform::FromUtf8(Path(relative).string()), 0);
   }
   // The bytes of a preset's .dat: the seed, then 3200 settings that are 0
