@@ -114,7 +114,8 @@ int32_t DrawToggle(const Text& label, int32_t x, int32_t y, int32_t value, int32
     if (fw_mouse_down(1) == 1) {
       MouseConsumed = 1;
       value = wrap_add(value, 1);
-      if (value > max) value = 0;
+      // A value no click could have made (a damaged preset) starts over too.
+      if (value > max || value < 0) value = 0;
     }
     FillRect(x, y + 12, hit_width, 16, kHighlightGrey);
   }

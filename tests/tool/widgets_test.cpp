@@ -164,10 +164,14 @@ TEST_F(WidgetsTest, ToggleStepsOncePerPressAndWrapsAfterItsMaximum) {
   EXPECT_EQ(seen, (std::vector<int32_t>{1, 2, 0}));
 }
 
-TEST_F(WidgetsTest, ToggleAboveItsMaximumBecomesZeroAtTheNextClick) {
-  Mouse(90, 200, true);
-  EXPECT_EQ(tool::DrawToggle(u"Flip X", 80, 186, 7, 2), 0);
-  EXPECT_EQ(tool::MouseConsumed, 1);
+// A damaged preset may hold any value; one click must bring it back.
+TEST_F(WidgetsTest, ToggleOutsideItsValuesBecomesZeroAtTheNextClick) {
+  for (int32_t stored : {7, -2, INT32_MIN, INT32_MAX}) {
+    Mouse(90, 200, true);
+    tool::MouseConsumed = 0;
+    EXPECT_EQ(tool::DrawToggle(u"Flip X", 80, 186, stored, 2), 0) << stored;
+    EXPECT_EQ(tool::MouseConsumed, 1);
+  }
 }
 
 }  // namespace
