@@ -28,41 +28,35 @@ using PictureRows = std::vector<std::vector<Picture>>;
 constexpr int32_t kPictureGap = 2;
 constexpr uint32_t kGrey = 0xff808080u;
 
-// The size of a row: its pictures side by side with a gap after each.
-Picture RowSize(const std::vector<Picture>& row) {
-  Picture size{0, 0, {}};
-  for (const Picture& picture : row) {
-    size.width += picture.width + kPictureGap;
-    size.height = std::max(size.height, picture.height);
-  }
-  return size;
-}
-
-void CopyPicture(const platform::PixmapRef& sheet, const Picture& picture, int32_t left,
-                 int32_t top) {
-  for (int32_t y = 0; y < picture.height; ++y)
-    for (int32_t x = 0; x < picture.width; ++x)
-      fw_write_pixel(sheet, left + x, top + y, picture.pixels[size_t(y * picture.width + x)]);
-}
-
-// The pictures row by row on a grey ground.
+// The pictures row by row, a gap after each, on a grey ground.
 platform::PixmapRef ContactSheet(const PictureRows& rows) {
   int32_t width = 0, height = 0;
+  std::vector<int32_t> row_heights;
   for (const std::vector<Picture>& row : rows) {
-    width = std::max(width, RowSize(row).width);
-    height += RowSize(row).height + kPictureGap;
+    int32_t row_width = 0, row_height = 0;
+    for (const Picture& picture : row) {
+      row_width += picture.width + kPictureGap;
+      row_height = std::max(row_height, picture.height);
+    }
+    width = std::max(width, row_width);
+    height += row_height + kPictureGap;
+    row_heights.push_back(row_height);
   }
   platform::PixmapRef sheet = fw_create_pixmap(width, height);
-  const Picture ground{width, height, std::vector<uint32_t>(size_t(width) * size_t(height), kGrey)};
-  CopyPicture(sheet, ground, 0, 0);
+  if (!sheet) return sheet;
+  platform::PixelWrite write(*sheet);
+  std::ranges::fill(write.All(), kGrey);
   int32_t top = 0;
-  for (const std::vector<Picture>& row : rows) {
+  for (size_t r = 0; r < rows.size(); ++r) {
     int32_t left = 0;
-    for (const Picture& picture : row) {
-      CopyPicture(sheet, picture, left, top);
+    for (const Picture& picture : rows[r]) {
+      for (int32_t y = 0; y < picture.height; ++y) {
+        const auto from = picture.pixels.begin() + ptrdiff_t(y) * picture.width;
+        std::copy(from, from + picture.width, write.Row(top + y) + left);
+      }
       left += picture.width + kPictureGap;
     }
-    top += RowSize(row).height + kPictureGap;
+    top += row_heights[r] + kPictureGap;
   }
   return sheet;
 }
