@@ -121,7 +121,11 @@ TEST(TakeScreenshot, AFailedSaveLogsZeroAndSaysItFailed) {
   EngineStage stage;
   // A folder in the way of the file makes the save fail.
   WithinOneSecond([&](const Text& name) {
-    fs::create_directory(stage.files_dir() / platform::ToUtf8(name));
+    // An attempt that the next second overtook saved its screenshot under
+    // the name this one blocks.
+    const fs::path in_the_way = stage.files_dir() / platform::ToUtf8(name);
+    fs::remove_all(in_the_way);
+    fs::create_directory(in_the_way);
     engine::NoticeList.Clear();
     engine::TakeScreenshot();
   });
