@@ -15,9 +15,9 @@ constexpr int32_t kFramesPerStep = 8;
 
 // The speed test on a machine whose frame times the virtual clock decides:
 // frames take the hub's 15 ms until a chosen measure step, then longer.
-class SpeedTest : public ::testing::Test {
+class BudgetMeasure : public ::testing::Test {
  protected:
-  SpeedTest() { start_ = stage_.host().Presents(); }
+  BudgetMeasure() { start_ = stage_.host().Presents(); }
 
   // From measure step `step_index` (1 for 500, 2 for 1000, ...) on, every
   // frame takes `ms`; frames are counted by the flips shown.
@@ -59,7 +59,7 @@ class SpeedTest : public ::testing::Test {
   int32_t start_ = 0;
 };
 
-TEST_F(SpeedTest, AMachineHoldingTheTargetThroughoutGetsTwoFifthsOfTheLastStep) {
+TEST_F(BudgetMeasure, AMachineHoldingTheTargetThroughoutGetsTwoFifthsOfTheLastStep) {
   // The options panel opened during the measure changes no step's frames.
   stage_.host().QueueAtFrame(start_ + kIntroFrames + 3, engine_stage::KeyDown(9));
   stage_.host().QueueAtFrame(start_ + kIntroFrames + 4, engine_stage::KeyUp(9));
@@ -77,7 +77,7 @@ TEST_F(SpeedTest, AMachineHoldingTheTargetThroughoutGetsTwoFifthsOfTheLastStep) 
   EXPECT_EQ(std::vector<Text>(start + 2, log.end()), Results(60, 8000, 8000, 4000, false));
 }
 
-TEST_F(SpeedTest, AMachineFailingAtOneThousandGetsTheFloorsAndSlowSystemMode) {
+TEST_F(BudgetMeasure, AMachineFailingAtOneThousandGetsTheFloorsAndSlowSystemMode) {
   FramesTakeFromStep(2, 100);
   engine::RunEngineTest(60, 2);
   EXPECT_EQ(FramesShown(), kIntroFrames + 2 * kFramesPerStep);
@@ -87,7 +87,7 @@ TEST_F(SpeedTest, AMachineFailingAtOneThousandGetsTheFloorsAndSlowSystemMode) {
   EXPECT_EQ(engine::FrameRateTarget, 30);
 }
 
-TEST_F(SpeedTest, BestTwoThousandFloorsOnlyTheMainSprites) {
+TEST_F(BudgetMeasure, BestTwoThousandFloorsOnlyTheMainSprites) {
   FramesTakeFromStep(5, 100);
   engine::RunEngineTest(60, 2);
   EXPECT_EQ(ResultLines(), Results(60, 800, 800, 400, true));
@@ -95,14 +95,14 @@ TEST_F(SpeedTest, BestTwoThousandFloorsOnlyTheMainSprites) {
   EXPECT_EQ(engine::EngineSettings[engine::kSlowSystemSetting], 1);
 }
 
-TEST_F(SpeedTest, ARateExactlyAtTheThresholdCountsAndEndsTheMeasure) {
+TEST_F(BudgetMeasure, ARateExactlyAtTheThresholdCountsAndEndsTheMeasure) {
   FramesTakeFromStep(2, 17);  // settles at 1000 / 17 = 58 frames per second
   engine::RunEngineTest(60, 2);
   EXPECT_EQ(FramesShown(), kIntroFrames + 2 * kFramesPerStep);
   EXPECT_EQ(ResultLines(), Results(60, 400, 400, 200, true));
 }
 
-TEST_F(SpeedTest, SlowSystemModeAtTheStartAimsForThirtyWithThresholdsOfTwentyEight) {
+TEST_F(BudgetMeasure, SlowSystemModeAtTheStartAimsForThirtyWithThresholdsOfTwentyEight) {
   engine::EngineSettings[engine::kSlowSystemSetting] = 1;
   // 30 ms frames give 32 frames per second: enough for 28, not for 58.
   stage_.host().on_delay = [](platform::ScriptedHost& host, int32_t) { host.Advance(29); };
@@ -114,7 +114,7 @@ TEST_F(SpeedTest, SlowSystemModeAtTheStartAimsForThirtyWithThresholdsOfTwentyEig
   EXPECT_EQ(engine::FrameRateTarget, 30);
 }
 
-TEST_F(SpeedTest, ANestedRunLeavesTheOuterRunsStepsAlone) {
+TEST_F(BudgetMeasure, ANestedRunLeavesTheOuterRunsStepsAlone) {
   bool nested = false;
   stage_.host().on_present = [&](platform::ScriptedHost&, int32_t shown) {
     if (nested || shown - start_ != kIntroFrames + 5) return;
