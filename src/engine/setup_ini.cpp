@@ -158,11 +158,9 @@ void WriteSetupIni() {
   FolderTrip trip;
   if (trip.Go(u"..") == 0) return;
   platform::PendingSave save(u"Setup.ini");
-  int32_t stream = fw_write_file(save.Path());
-  if (stream == 0) return;
+  if (!save.IsOpen()) return;
   int32_t failures = 0;
-  WriteSetupLines(stream, failures);
-  fw_close_file(stream);
+  WriteSetupLines(save.Stream(), failures);
   if (failures == 0) save.Commit();
 }
 

@@ -2,6 +2,7 @@
 // use "/"; names cross the OS boundary as UTF-8.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <optional>
 #include <vector>
 
@@ -86,6 +88,7 @@ bool Stream::Flush() {
   if (out_.empty()) return true;
   bool written = open_ && WriteRaw(out_.data(), out_.size());
   out_.clear();
+  if (!written) write_failed_ = true;
   return written;
 }
 
@@ -192,9 +195,12 @@ int OpenRegularFile(const std::string& os_path, int flags, size_t most_bytes, si
   return fd;
 }
 
-int32_t OpenStream(const Text& path, int flags) {
+int OpenFileToWrite(const std::string& os_path) {
   size_t size = 0;
-  int fd = OpenRegularFile(OsPath(path), flags, kMaxStreamFileBytes, size);
+  return OpenRegularFile(os_path, O_WRONLY | O_CREAT | O_TRUNC, kMaxStreamFileBytes, size);
+}
+
+int32_t StreamOver(int fd) {
   if (fd < 0) return 0;
   return rt_handle_from_object(std::make_shared<FileStream>(fd, kMaxStreamFileBytes));
 }
@@ -282,46 +288,147 @@ namespace {
 
 // Ends in neither ".png" nor ".dat", so that no folder scan takes a
 // half-written file for a finished one.
-const Text kTemporaryPrefix = u".saving-";
-// Names left behind by a run that ended mid-save are passed over, up to
-// this many.
-constexpr int32_t kTemporaryAttempts = 1000;
+constexpr char kTemporaryPrefix[] = ".saving-";
+// Names are random, so that no number of leftovers can use them up; a clash
+// is rare, and a few more tries make it never matter.
+constexpr int32_t kTemporaryAttempts = 64;
+// A save writes for well under a second, so a temporary this old belongs to
+// no save still running, in this run or another.
+constexpr time_t kLeftoverSeconds = 10 * 60;
+// The permission bits of a file made new: the folder's default.
+constexpr int32_t kDefaultMode = -1;
+constexpr int32_t kRefused = -2;
 
-Text FolderOf(const Text& path) {
-  const size_t slash = path.rfind(u'/');
-  return slash == Text::npos ? Text() : path.substr(0, slash + 1);
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// Made new, so that two saves never share a temporary.
-bool CreateNewFile(const Text& path) {
-  const int fd = ::open(OsPath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  ::close(fd);
+// The permission bits a save over `target` gives its file: those of the
+// regular file it replaces, so that a file the user kept private stays
+// private. kRefused where the target must stay: a folder, or a file this
+// process may not write, which the rename would replace without asking. A
+// link, FIFO, socket or device is replaced by the rename, never followed.
+int32_t ModeToKeep(const std::string& target) {
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) != 0) return errno == ENOENT ? kDefaultMode : kRefused;
+  if (S_ISDIR(info.st_mode)) return kRefused;
+  if (!S_ISREG(info.st_mode)) return kDefaultMode;
+  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return kRefused;
+  return int32_t(info.st_mode & 0777);
+}
+
+void RemoveLeftoverTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  const time_t oldest_kept = std::time(nullptr) - kLeftoverSeconds;
+  const size_t prefix = std::strlen(kTemporaryPrefix);
+  while (const dirent* entry = ::readdir(dir)) {
+    if (std::strncmp(entry->d_name, kTemporaryPrefix, prefix) != 0) continue;
+    struct stat info {};
+    if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode) && info.st_mtime < oldest_kept) {
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+  }
+  ::closedir(dir);
+}
+
+// Drawn from the system, never from the program's own generator, whose
+// sequence belongs to the sprites.
+std::string RandomTemporaryName() {
+  static uint32_t made = 0;
+  uint32_t bits = 0;
+  if (::getrandom(&bits, sizeof bits, GRND_NONBLOCK) != ssize_t(sizeof bits)) {
+    bits = uint32_t(::getpid()) ^ uint32_t(std::time(nullptr));
+  }
+  bits ^= ++made * 0x9E3779B9u;
+  char name[sizeof kTemporaryPrefix + 8];
+  std::snprintf(name, sizeof name, "%s%08x", kTemporaryPrefix, unsigned(bits));
+  return name;
+}
+
+// A file made new in `folder`, so that nothing already there is opened; its
+// descriptor, or -1.
+int CreateTemporary(const std::string& folder, std::string& path) {
+  for (int32_t attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+    path = folder + RandomTemporaryName();
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Moves `from` to `to` only where nothing has that name; errno tells why not.
+bool MoveToFreeName(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system without that move: a second name is refused on a taken
+  // name just as surely.
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
   return true;
 }
 
 }  // namespace
 
-PendingSave::PendingSave(const Text& target) : target_(target) {
-  const Text folder = FolderOf(target);
-  for (int32_t n = 1; n <= kTemporaryAttempts; ++n) {
-    const Text candidate = folder + kTemporaryPrefix + rt_string_from_int(n);
-    if (CreateNewFile(candidate)) {
-      temporary_ = candidate;
-      return;
-    }
-    if (errno != EEXIST) return;
+PendingSave::PendingSave(const Text& target) : target_(OsPath(target)) {
+  const int32_t mode = ModeToKeep(target_);
+  if (mode != kRefused) Open(FolderOf(target_), mode);
+}
+
+PendingSave::PendingSave(const NewFileIn& place) { Open(OsPath(place.folder), kDefaultMode); }
+
+void PendingSave::Open(const std::string& folder, int32_t mode_to_keep) {
+  RemoveLeftoverTemporaries(folder);
+  const int fd = CreateTemporary(folder, temporary_);
+  if (fd >= 0 && (mode_to_keep == kDefaultMode || ::fchmod(fd, mode_t(mode_to_keep)) == 0)) {
+    file_ = std::make_shared<FileStream>(fd, 0);
+    return;
   }
+  if (fd >= 0) {
+    ::close(fd);
+    ::unlink(temporary_.c_str());
+  }
+  temporary_.clear();
 }
 
 PendingSave::~PendingSave() {
-  if (!temporary_.empty()) ::unlink(OsPath(temporary_).c_str());
+  if (file_) file_->Close();
+  if (stream_ != 0) rt_release_handle(stream_);
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+int32_t PendingSave::Stream() {
+  if (file_ && stream_ == 0) stream_ = rt_handle_from_object(file_);
+  return stream_;
+}
+
+bool PendingSave::Write(const void* bytes, size_t size) {
+  return file_ && file_->Write(static_cast<const char*>(bytes), size);
+}
+
+// Closes the file; true when every byte reached it.
+bool PendingSave::FinishWriting() {
+  if (!file_ || temporary_.empty()) return false;
+  file_->Close();
+  return !file_->WriteFailed();
 }
 
 int32_t PendingSave::Commit() {
-  if (temporary_.empty() || fw_rename_file(temporary_, target_) == 0) return 0;
+  if (target_.empty() || !FinishWriting() || std::rename(temporary_.c_str(), target_.c_str()) != 0)
+    return 0;
   temporary_.clear();
   return 1;
+}
+
+PendingSave::NewName PendingSave::CommitAsNew(const Text& name) {
+  if (!FinishWriting()) return NewName::kFailed;
+  if (!MoveToFreeName(temporary_, OsPath(name)))
+    return errno == EEXIST ? NewName::kTaken : NewName::kFailed;
+  temporary_.clear();
+  return NewName::kSaved;
 }
 
 }  // namespace platform
@@ -345,10 +452,14 @@ void fw_close_dir(int32_t listing) {
   if (HandleTo<platform::Listing>(listing)) rt_release_handle(listing);
 }
 
-int32_t fw_read_file(const Text& path) { return platform::OpenStream(path, O_RDONLY); }
+int32_t fw_read_file(const Text& path) {
+  size_t size = 0;
+  return platform::StreamOver(platform::OpenRegularFile(platform::OsPath(path), O_RDONLY,
+                                                        platform::kMaxStreamFileBytes, size));
+}
 
 int32_t fw_write_file(const Text& path) {
-  return platform::OpenStream(path, O_WRONLY | O_CREAT | O_TRUNC);
+  return platform::StreamOver(platform::OpenFileToWrite(platform::OsPath(path)));
 }
 
 void fw_close_stream(int32_t stream) {

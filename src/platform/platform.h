@@ -124,25 +124,51 @@ namespace platform {
 // The longest file name the file systems take, in bytes of UTF-8.
 inline constexpr size_t kMaxFileNameBytes = 255;
 
-// A file being saved. Its bytes go to a temporary file beside the target
-// (the same folder, so that the rename is atomic) under a short name of its
-// own, however long the target's name is, and replace the target only on
-// Commit. A save dropped before that leaves the target as it was and takes
-// its temporary away.
+class Stream;
+
+// A file being saved. Its bytes go to a new temporary file beside the target
+// (the same folder, so that the rename is atomic), under a short name of its
+// own however long the target's name is, through the descriptor that made
+// it; the target is replaced only on Commit. A save dropped before that
+// leaves the target as it was and takes its temporary away. Temporaries that
+// a killed run left in that folder are removed once they are old enough that
+// no other run can still be writing them.
 class PendingSave {
  public:
+  // A save that replaces `target` (a link there is replaced, never followed)
+  // and takes its permission bits. Nothing is made, and the save fails, when
+  // the target is a folder or a file this process may not write.
   explicit PendingSave(const Text& target);
+  // A save that takes a new name in `folder` ("" for the current folder,
+  // else ending in "/") with CommitAsNew.
+  struct NewFileIn {
+    Text folder;
+  };
+  explicit PendingSave(const NewFileIn& place);
   ~PendingSave();
   PendingSave(const PendingSave&) = delete;
   PendingSave& operator=(const PendingSave&) = delete;
-  // Where to write the bytes; empty when no temporary could be made.
-  const Text& Path() const { return temporary_; }
+
+  // False when no temporary could be made.
+  bool IsOpen() const { return file_ != nullptr; }
+  // A stream handle for the fw_write_ operations; 0 when not open.
+  int32_t Stream();
+  // Appends bytes; false once any write has failed.
+  bool Write(const void* bytes, size_t size);
   // Moves the written file over the target; 1 on success.
   int32_t Commit();
+  // Moves the written file to `name`, a path into the same folder, only
+  // where nothing has that name; the file already there is never touched.
+  enum class NewName { kSaved, kTaken, kFailed };
+  NewName CommitAsNew(const Text& name);
 
  private:
-  Text target_;
-  Text temporary_;
+  void Open(const std::string& folder, int32_t mode_to_keep);
+  bool FinishWriting();
+  std::string target_;
+  std::string temporary_;
+  std::shared_ptr<platform::Stream> file_;
+  int32_t stream_ = 0;
 };
 }  // namespace platform
 int32_t fw_read_dir(const Text& path);
@@ -468,8 +494,8 @@ void fw_grab_image_masked(int32_t image, int32_t x, int32_t y, int32_t frame = 0
 int32_t fw_save_pixmap_png(const platform::PixmapRef& pixmap, const Text& path,
                            int32_t compression);
 namespace platform {
-// The PNG written straight to `path`, for a save that renames it itself.
-int32_t WritePixmapPng(const PixmapRef& pixmap, const Text& path, int32_t compression);
+// The PNG written into a save that the caller commits itself.
+int32_t WritePixmapPng(const PixmapRef& pixmap, PendingSave& save, int32_t compression);
 }  // namespace platform
 
 // ---------------------------------------------------------------------------

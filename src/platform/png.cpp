@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <bit>
 #include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -84,10 +83,17 @@ bool ReadRows(png_structp png, png_infop info, png_bytepp rows) {
   return true;
 }
 
-bool WriteFile(png_structp png, png_infop info, FILE* file, png_bytepp rows, uint32_t width,
+void WriteToSave(png_structp png, png_bytep bytes, png_size_t length) {
+  if (!static_cast<PendingSave*>(png_get_io_ptr(png))->Write(bytes, length))
+    png_error(png, "write failed");
+}
+
+void FlushNothing(png_structp) {}
+
+bool WriteFile(png_structp png, png_infop info, PendingSave& save, png_bytepp rows, uint32_t width,
                uint32_t height, bool with_alpha, int compression) {
   if (setjmp(png_jmpbuf(png))) return false;
-  png_init_io(png, file);
+  png_set_write_fn(png, &save, WriteToSave, FlushNothing);
   png_set_compression_level(png, compression);
   png_set_IHDR(png, info, width, height, 8,
                with_alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -215,19 +221,16 @@ int32_t fw_load_image_within(const Text& path, int32_t flags, int32_t most_width
   return fw_load_image(platform::LoadPng(path, uint32_t(most_width), uint32_t(most_height)), flags);
 }
 
-int32_t platform::WritePixmapPng(const PixmapRef& pixmap, const Text& path, int32_t compression) {
-  if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return 0;
+int32_t platform::WritePixmapPng(const PixmapRef& pixmap, PendingSave& save, int32_t compression) {
+  if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0 || !save.IsOpen()) return 0;
   if (compression < 0 || compression > 9) compression = compression < 0 ? 0 : 9;
-  FILE* file = std::fopen(ToUtf8(path).c_str(), "wb");
-  if (!file) return 0;
   png_structp png =
       png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, IgnoreWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   std::vector<png_bytep> rows = RowPointers(*pixmap);
-  bool written = info && WriteFile(png, info, file, rows.data(), pixmap->width, pixmap->height,
-                                   !AllOpaque(*pixmap), compression);
+  const bool written = info && WriteFile(png, info, save, rows.data(), pixmap->width,
+                                         pixmap->height, !AllOpaque(*pixmap), compression);
   png_destroy_write_struct(&png, info ? &info : nullptr);
-  written = (std::fclose(file) == 0) && written;
   return written ? 1 : 0;
 }
 
@@ -235,5 +238,5 @@ int32_t platform::WritePixmapPng(const PixmapRef& pixmap, const Text& path, int3
 int32_t fw_save_pixmap_png(const PixmapRef& pixmap, const Text& path, int32_t compression) {
   if (!pixmap) return 0;
   platform::PendingSave save(path);
-  return platform::WritePixmapPng(pixmap, save.Path(), compression) == 1 ? save.Commit() : 0;
+  return platform::WritePixmapPng(pixmap, save, compression) == 1 ? save.Commit() : 0;
 }

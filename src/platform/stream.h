@@ -30,6 +30,9 @@ class Stream : public Object {
   size_t ReadBytes(char* out, size_t count);
   bool Write(const char* data, size_t size);
   bool Flush();
+  // Whether any write so far failed: a file missing a block in the middle is
+  // as broken as one missing its end, though later writes may succeed.
+  bool WriteFailed() const { return write_failed_; }
   // Flushes and releases the source; later reads see the end.
   void Close();
   bool IsOpen() const { return open_; }
@@ -52,6 +55,7 @@ class Stream : public Object {
   std::string out_;
   bool open_ = true;
   bool source_ended_ = false;
+  bool write_failed_ = false;
   bool flush_every_write_;
 };
 

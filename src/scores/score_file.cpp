@@ -174,11 +174,7 @@ int32_t LoadScoreFile() {
 int32_t SaveScoreFile() {
   const std::vector<Text> lines = ScoreFileLines();
   platform::PendingSave save(kScoreFileName);
-  const int32_t stream = fw_write_file(save.Path());
-  if (stream == 0) return 0;
-  const bool written = WriteLines(stream, lines);
-  fw_close_file(stream);
-  if (written) save.Commit();
+  if (save.IsOpen() && WriteLines(save.Stream(), lines)) save.Commit();
   return 0;
 }
 

@@ -43,37 +43,23 @@ std::shared_ptr<data> ReadPreset(const Text& name) {
   return preset;
 }
 
-// Reads the file back, since the stream reports a full disk only by what
-// never reached it.
-bool HoldsWorkingSettings(const Text& path) {
-  int32_t stream = fw_read_file(path);
-  if (stream == 0) return false;
-  data stored;
-  ReadSeedAndValues(stream, stored);
-  bool complete = fw_stream_eof(stream) == 1;
-  fw_close_file(stream);
-  return complete && stored.seed == SpriteSeed &&
-         std::equal(stored.values.begin(), stored.values.end(), ToolSettings);
-}
-
-bool WriteSettingsFile(const Text& path) {
-  int32_t stream = fw_write_file(path);
-  if (stream == 0) return false;
+bool WriteSettingsFile(int32_t stream) {
   bool written = fw_write_int(stream, SpriteSeed) == 1;
   for (int32_t value : ToolSettings) written = fw_write_int(stream, value) == 1 && written;
-  fw_close_file(stream);
-  return written && HoldsWorkingSettings(path);
+  return written;
 }
 
 // Both files are written under temporary names and renamed into place only
-// once both are whole, so a preset's two files always come from the same
-// save: a failed save leaves the previous pair as it was.
+// once both are whole, so a failed save leaves the previous pair as it was.
+// The settings go first: a run that dies between the two renames leaves the
+// new settings beside the previous icon, and the settings are what rebuild
+// the sprite.
 bool WritePresetFiles(const platform::PixmapRef& icon) {
   ToolSettings[kWidthEntry] = SpriteWidth;
   ToolSettings[kHeightEntry] = SpriteHeight;
   platform::PendingSave icon_file(SpriteName + u".png"), settings_file(SpriteName + u".dat");
-  return platform::WritePixmapPng(icon, icon_file.Path(), 9) == 1 &&
-         WriteSettingsFile(settings_file.Path()) && settings_file.Commit() == 1 &&
+  return platform::WritePixmapPng(icon, icon_file, 9) == 1 && settings_file.IsOpen() &&
+         WriteSettingsFile(settings_file.Stream()) && settings_file.Commit() == 1 &&
          icon_file.Commit() == 1;
 }
 

@@ -1,9 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -37,6 +40,31 @@ class Files : public ::testing::Test {
   }
   std::filesystem::path folder_;
 };
+
+mode_t ModeOf(const std::string& name) {
+  struct stat info {};
+  ::lstat(name.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+// Runs `check` as a user who may not write what root made read-only: as
+// nobody in a child process when this one is root. Its result, or false.
+bool AsAUserWithoutRootsRights(const std::function<bool()>& check) {
+  if (::geteuid() != 0) return check();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+    ::_exit(dropped && check() ? 0 : 1);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
+int32_t SaveLine(const Text& target, const Text& line) {
+  platform::PendingSave save(target);
+  return save.IsOpen() && fw_write_line(save.Stream(), line) == 1 ? save.Commit() : 0;
+}
 
 std::vector<Text> ReadAllLines(int32_t stream) {
   std::vector<Text> lines;
@@ -216,6 +244,46 @@ TEST_F(Files, ANameThatIsNotUtf8OpensByTheNameTheListingGives) {
   fw_close_file(stream);
   EXPECT_EQ(fw_delete_file(listed), 1);
   EXPECT_FALSE(std::filesystem::exists(name));
+}
+
+TEST_F(Files, ASaveKeepsTheModeOfWhatItReplacesAndLeavesAReadOnlyFileAlone) {
+  WriteBytes("nuscores.dat", "private");
+  ::chmod("nuscores.dat", 0600);
+  EXPECT_EQ(SaveLine(u"nuscores.dat", u"still private"), 1);
+  EXPECT_EQ(ModeOf("nuscores.dat"), 0600u);
+  const mode_t umask_bits = ::umask(022);
+  ::umask(umask_bits);
+  EXPECT_EQ(SaveLine(u"new.ini", u"new"), 1);
+  EXPECT_EQ(ModeOf("new.ini"), 0666u & ~umask_bits);
+
+  ::chmod(".", 0777);
+  WriteBytes("Setup.ini", "mine");
+  ::chmod("Setup.ini", 0444);
+  WriteBytes("open.ini", "");
+  ::chmod("open.ini", 0666);
+  EXPECT_TRUE(AsAUserWithoutRootsRights([] {
+    return SaveLine(u"Setup.ini", u"theirs") == 0 && SaveLine(u"open.ini", u"ok") == 1 &&
+           SaveLine(u"fresh.ini", u"ok") == 1;
+  }));
+  EXPECT_EQ(ReadBytes("Setup.ini"), "mine");
+  EXPECT_EQ(ReadBytes("open.ini"), "ok\r\n");
+}
+
+// A run killed between writing a temporary and renaming it leaves the
+// temporary behind, as every earlier version named them too.
+TEST_F(Files, TemporariesAKilledRunLeftNeverBlockASaveAndOldOnesGo) {
+  const timespec eleven_minutes_ago[2] = {{::time(nullptr) - 660, 0}, {::time(nullptr) - 660, 0}};
+  for (int n = 1; n <= 1000; ++n) {
+    const std::string name = ".saving-" + std::to_string(n);
+    WriteBytes(name, "left");
+    ::utimensat(AT_FDCWD, name.c_str(), eleven_minutes_ago, 0);
+  }
+  WriteBytes(".saving-now", "another run is saving");
+  EXPECT_EQ(SaveLine(u"Setup.ini", u"saved"), 1);
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{".saving-now", "Setup.ini"}));
 }
 
 TEST(MemoryStream, ServesTheSameLineRules) {
