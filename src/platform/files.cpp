@@ -195,9 +195,22 @@ int OpenRegularFile(const std::string& os_path, int flags, size_t most_bytes, si
   return fd;
 }
 
+// A file to write, opened only where it is a file of its own: a link in its
+// place is never followed, since it may lead to any file the user can write,
+// and a file that has a second name is not emptied through this one. It is
+// emptied only once that is known.
 int OpenFileToWrite(const std::string& os_path) {
-  size_t size = 0;
-  return OpenRegularFile(os_path, O_WRONLY | O_CREAT | O_TRUNC, kMaxStreamFileBytes, size);
+  struct stat info {};
+  if (::lstat(os_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return -1;
+  int fd = ::open(os_path.c_str(),
+                  O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 ||
+      ::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 int32_t StreamOver(int fd) {

@@ -246,6 +246,25 @@ TEST_F(Files, ANameThatIsNotUtf8OpensByTheNameTheListingGives) {
   EXPECT_FALSE(std::filesystem::exists(name));
 }
 
+// A run folder unpacked from someone's archive may hold links where the
+// program writes; a link to a file elsewhere must never lead a write there.
+TEST_F(Files, NoWriteFollowsALinkNorEmptiesAFileWithASecondName) {
+  WriteBytes("profile", "keep");
+  const std::string elsewhere = (folder_ / "profile").string();
+  ASSERT_EQ(::symlink(elsewhere.c_str(), "Debug.txt"), 0);
+  ASSERT_EQ(::symlink((folder_ / "made").c_str(), "crash.dat"), 0);
+  ASSERT_EQ(::link(elsewhere.c_str(), "second.txt"), 0);
+  EXPECT_EQ(fw_write_file(u"Debug.txt"), 0);
+  EXPECT_EQ(fw_write_file(u"crash.dat"), 0);
+  EXPECT_EQ(fw_write_file(u"second.txt"), 0);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "made"));
+  // A save replaces the link itself.
+  EXPECT_EQ(SaveLine(u"Debug.txt", u"saved"), 1);
+  EXPECT_EQ(ReadBytes("Debug.txt"), "saved\r\n");
+  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status("Debug.txt")));
+  EXPECT_EQ(ReadBytes("profile"), "keep");
+}
+
 TEST_F(Files, ASaveKeepsTheModeOfWhatItReplacesAndLeavesAReadOnlyFileAlone) {
   WriteBytes("nuscores.dat", "private");
   ::chmod("nuscores.dat", 0600);
