@@ -21,6 +21,8 @@ constexpr int32_t kNewSeedEveryAnimation = kHueCycleEnd;
 constexpr int32_t kColourVariantHueStep = 13;
 constexpr int32_t kNoticeColour = 1;
 const Text kSheetsFolder = u"../../Spritesheets";
+// Copy numbers tried for sheets of one name and second before the save gives up.
+constexpr int32_t kMostSheetsOfOneName = 1000;
 
 // Two's-complement absolute value: the most negative value maps to itself
 // (as the hardware negation does) instead of overflowing.
@@ -99,24 +101,40 @@ void FillSheet(int32_t hue_step) {
   }
 }
 
-// The sprite's name with the date and time, cleaned. The name gives way
-// when the whole would be too long a file name, so the date always stays.
-Text SheetFileName() {
-  const Text stamp =
-      engine::SanitiseFileName(u"_(" + fw_current_date() + u"_" + fw_current_time() + u")") +
-      u".png";
-  const size_t room = platform::kMaxFileNameBytes - platform::ToUtf8(stamp).size();
-  return platform::Utf8Prefix(engine::SanitiseFileName(SpriteName), room) + stamp;
+// The date and time a sheet is named by, cleaned as its name is.
+Text SheetStamp() {
+  return engine::SanitiseFileName(u"_(" + fw_current_date() + u"_" + fw_current_time() + u")");
 }
 
-// Saves into Spritesheets/ beside Files/ (the week folder is current). A user
-// waits for this file, so a failed save is said on screen.
-void SaveSheet() {
-  const Text path = kSheetsFolder + u"/" + SheetFileName();
+// The sprite's name with the stamp, and from the second sheet of one second
+// on a copy number. The name gives way when the whole would be too long a
+// file name, so the stamp always stays.
+Text SheetFileName(const Text& stamp, int32_t copy) {
+  const Text ending = (copy > 1 ? stamp + u"_" + rt_string_from_int(copy) : stamp) + u".png";
+  const size_t room = platform::kMaxFileNameBytes - platform::ToUtf8(ending).size();
+  return platform::Utf8Prefix(engine::SanitiseFileName(SpriteName), room) + ending;
+}
+
+// Into Spritesheets/ beside Files/ (the week folder is current), under a
+// name no file has yet: a sheet built in the same second as another takes
+// the next copy number, and the one there stays as it is.
+bool SaveSheetAsNewFile() {
+  const Text stamp = SheetStamp();
   engine::MakeOwnFolder(kSheetsFolder);
-  if (fw_save_pixmap_png(fw_lock_image(SheetImage, 0, 1, 0), path, 0) == 0)
-    engine::AddNotice(u"Could not save spritesheet", kNoticeColour);
+  platform::PendingSave save(platform::PendingSave::NewFileIn{kSheetsFolder + u"/"});
+  const bool written = platform::WritePixmapPng(fw_lock_image(SheetImage, 0, 1, 0), save, 0) == 1;
   fw_unlock_image(SheetImage, 0);
+  for (int32_t copy = 1; written && copy <= kMostSheetsOfOneName; ++copy) {
+    const auto result = save.CommitAsNew(kSheetsFolder + u"/" + SheetFileName(stamp, copy));
+    if (result != platform::PendingSave::NewName::kTaken)
+      return result == platform::PendingSave::NewName::kSaved;
+  }
+  return false;
+}
+
+// A user waits for this file, so a failed save is said on screen.
+void SaveSheet() {
+  if (!SaveSheetAsNewFile()) engine::AddNotice(u"Could not save spritesheet", kNoticeColour);
 }
 
 int32_t BuildSpritesheet(int32_t hue_step) {

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <ctime>
 
 #include "tool/tool_stage.h"
 
@@ -221,6 +222,39 @@ TEST_F(Spritesheets, SavesUnderTheCleanedNameWithDateAndTime) {
   EXPECT_EQ(saved->height, kSheet);
   EXPECT_EQ(saved->pixels, FramePixels(tool::SheetImage, 0));
   EXPECT_EQ(tool_stage::ToolStage::Notices(), notices_before);
+}
+
+// Sheets are named to the second, and a small one takes far less than that.
+TEST_F(Spritesheets, ASheetOfASecondThatHasOneAlreadyTakesTheNextCopyNumber) {
+  tool::SpriteName = u"Sheet";
+  UseSize(64, 64);
+  // Another sheet for every second in which this build may end.
+  std::vector<std::string> others;
+  for (std::time_t second = std::time(nullptr), end = second + 60; second < end; ++second) {
+    std::tm local{};
+    localtime_r(&second, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%d %b %Y_%H%M%S", &local);
+    others.push_back("Sheet_(" + std::string(stamp) + ").png");
+    stage_.Write("Spritesheets/" + others.back(), "another sheet");
+  }
+  Build(tool::BuildBatchSpritesheet);
+  std::vector<std::string> files = SavedSheets();
+  ASSERT_EQ(files.size(), others.size() + 1);
+  for (const std::string& other : others)
+    EXPECT_EQ(stage_.Read("Spritesheets/" + other), "another sheet");
+  const auto added = std::find_if(files.begin(), files.end(), [&](const std::string& name) {
+    return std::find(others.begin(), others.end(), name) == others.end();
+  });
+  ASSERT_NE(added, files.end());
+  EXPECT_EQ(added->substr(added->size() - 7), ")_2.png") << *added;
+  EXPECT_TRUE(std::find(others.begin(), others.end(),
+                        added->substr(0, added->size() - 6) + ".png") != others.end())
+      << *added;
+  platform::PixmapRef saved =
+      fw_load_pixmap(platform::FromUtf8(stage_.Path("Spritesheets/" + *added).string()));
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->pixels, FramePixels(tool::SheetImage, 0));
 }
 
 TEST_F(Spritesheets, EscapeEndsTheRowUncopiedAndTheSheetIsStillSaved) {
