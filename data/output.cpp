@@ -16,6 +16,9 @@ void WriteNewFile(const fs::path& path, const std::string& bytes) {
   // leaves a half file that a later run would take as made.
   fs::path part = path;
   part += ".part";
+  // Whatever a killed run left there goes first: a link in its place must
+  // not lead the write elsewhere.
+  fs::remove(part);
   {
     std::ofstream out(part, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
