@@ -333,6 +333,10 @@ void fw_flip(int32_t sync);
 void fw_show_mouse();
 void fw_hide_mouse();
 int32_t fw_app_terminate_requested();
+// 1 once the process was asked to stop by a signal (SIGTERM, SIGINT or SIGHUP
+// on the SDL host), and from then on: reading it does not clear it. A second
+// such signal ends the process at once.
+int32_t fw_app_stop_signalled();
 
 // ---------------------------------------------------------------------------
 // Drawing (one current drawing state; the back buffer is 0xAARRGGBB)
@@ -626,10 +630,10 @@ std::unique_ptr<Host> MakeSdlHost();
 // Puts the platform layer back as a new process finds it: no handles given
 // out (their objects go), the generator unseeded, the default drawing state
 // over a black 800 x 600 back buffer, no key or button held or pressed and
-// no character typed, the window closed and its title empty, images handled
-// at their corner, the built-in font current, the silent audio driver with
-// the driver list of a new process, and the default socket time-outs. The
-// installed host stays.
+// no character typed, the window closed and its title empty, no stop signal
+// noted, images handled at their corner, the built-in font current, the
+// silent audio driver with the driver list of a new process, and the default
+// socket time-outs. The installed host stays.
 void ResetPlatformState();
 
 // Thrown by the scripted host's EndProcess so that a test regains control.
