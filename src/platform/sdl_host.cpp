@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "internal.h"
 
 namespace platform {
 namespace {
@@ -105,9 +108,19 @@ void ShownFrame::Forget() {
 
 std::unique_ptr<Host> MakeSdlHost() { return std::make_unique<SdlHost>(); }
 
-SdlHost::SdlHost() { SDL_Init(SDL_INIT_TIMER); }
+// SDL's own handlers would turn a stop signal into a quit event, and a quit
+// leads to the closing screen, which waits for a key no one may be there to
+// press; the platform notes the signal itself instead.
+SdlHost::SdlHost() {
+  InstallStopSignalHandlers();
+  SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
+  SDL_Init(SDL_INIT_TIMER);
+}
 
-SdlHost::~SdlHost() { ShutDownSdl(); }
+SdlHost::~SdlHost() {
+  ShutDownSdl();
+  RestoreStopSignalHandlers();
+}
 
 void SdlHost::ShutDownSdl() {
   CloseAudio();

@@ -8,11 +8,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "non_files.h"
 #include "run/run_folder.h"
@@ -163,13 +166,18 @@ class XvfbRun : public ::testing::Test {
     return code;
   }
   void TearDown() override {
-    if (program_ > 0 && waitpid(program_, nullptr, WNOHANG) == 0) {
-      kill(program_, SIGKILL);
-      waitpid(program_, nullptr, 0);
+    for (pid_t program : others_) EndIfRunning(program);
+    EndIfRunning(program_);
+  }
+  static void EndIfRunning(pid_t program) {
+    if (program > 0 && waitpid(program, nullptr, WNOHANG) == 0) {
+      kill(program, SIGKILL);
+      waitpid(program, nullptr, 0);
     }
   }
   std::optional<run_test::XvfbServer> server_;
   pid_t program_ = 0;
+  std::vector<pid_t> others_;  // programs running beside program_
 };
 
 TEST_F(XvfbRun, StartsTakesAScreenshotAndQuitsOnAltF4AndAKey) {
@@ -267,6 +275,32 @@ TEST_F(XvfbRun, FoldersAndFifosInPlaceOfFilesNeitherStopNorHoldTheRun) {
   EXPECT_TRUE(fs::is_regular_file(folder.Path("Files/Setup.ini")));
   EXPECT_TRUE(fs::is_regular_file(folder.Path("Files/001/nuscores.dat")));
   EXPECT_EQ(folder.Lines("Files/Debug.txt").back(), "Play again, soon!!");
+}
+
+// A stop signal ends a run in its tool loop as Alt+F4 does, with its saves,
+// but at once: no one may be there to press a key on the closing screen.
+TEST_F(XvfbRun, EachStopSignalEndsTheRunAtOnceWithItsSaves) {
+  const std::array<int, 3> signals = {SIGTERM, SIGINT, SIGHUP};
+  std::array<run_test::RunFolder, 3> folders;
+  for (run_test::RunFolder& folder : folders) {
+    fs::current_path(folder.Path(""));
+    others_.push_back(StartProgram());
+    ASSERT_NE(others_.back(), 0);
+  }
+  for (const run_test::RunFolder& folder : folders) WaitForDisplaySetUps(folder, 1);
+  std::this_thread::sleep_for(std::chrono::seconds(3));  // the loading hold
+  for (size_t i = 0; i < signals.size(); ++i) kill(others_[i], signals[i]);
+
+  for (size_t i = 0; i < signals.size(); ++i) {
+    SCOPED_TRACE(strsignal(signals[i]));
+    EXPECT_EQ(WaitForExit(others_[i], std::chrono::seconds(5)), 0);
+    auto log = folders[i].Lines("Files/Debug.txt");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "Play again, soon!!");
+    EXPECT_EQ(run_test::MissingInOrder(log, {"Finished Loading", "Closing Up"}), "");
+    EXPECT_TRUE(folders[i].Exists("Files/Setup.ini"));
+    EXPECT_TRUE(folders[i].Exists("Files/001/nuscores.dat"));
+  }
 }
 
 }  // namespace
