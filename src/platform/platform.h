@@ -326,6 +326,10 @@ int32_t fw_graphics_mode_exists(int32_t width, int32_t height, int32_t depth, in
 // any other depth (in bits per pixel). `rate` paces synced flips; `flags` is
 // not used. 1 when the window opened, 0 when it could not be opened.
 int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate, int32_t flags);
+// Why the last fw_open_graphics failed, in a few plain words, such as "no
+// display is available (DISPLAY is not set)"; empty when it did not fail or
+// the host gave no reason.
+Text fw_window_failure();
 void fw_close_graphics();
 void fw_set_app_title(const Text& title);
 void fw_set_virtual_resolution(int32_t width, int32_t height);
@@ -601,6 +605,8 @@ class Host {
                           const std::string& caption_utf8) = 0;
   virtual void CloseWindow() = 0;
   virtual bool WindowOpen() const = 0;
+  // Why the last OpenWindow failed, in UTF-8; empty when not known.
+  virtual std::string WindowFailure() const { return {}; }
   virtual void SetCaption(const std::string& caption_utf8) = 0;
   virtual void ShowCursor(bool show) = 0;
   // Shows an 800 x 600 (or w x h) 0xAARRGGBB frame, scaled to the window.

@@ -1,6 +1,7 @@
 // The built program on a real X display: started in a laid-out run folder
 // under a private Xvfb server, driven with xdotool, and judged by its exit
 // code and the files it leaves.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -27,15 +28,39 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using run_test::ProgramExists;
 
-pid_t StartProgram() {
+// The test's environment without the variables in `unset`, with `added`
+// ("NAME=value") in front.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& unset,
+                                         const std::vector<std::string>& added) {
+  std::vector<std::string> environment = added;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    std::string variable = *entry;
+    std::string name = variable.substr(0, variable.find('='));
+    if (std::find(unset.begin(), unset.end(), name) == unset.end()) environment.push_back(variable);
+  }
+  return environment;
+}
+
+// Starts the program in the current folder, by default with the test's own
+// environment; its standard error goes to `errors_path` when one is given.
+pid_t StartProgram(std::vector<std::string> environment = EnvironmentWith({}, {}),
+                   const std::string& errors_path = "") {
   const std::string program = std::string(QUILL_BINARY_DIR) + "/quill-retro";
   const char* argv[] = {program.c_str(), nullptr};
-  pid_t child = 0;
-  if (posix_spawn(&child, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ) !=
-      0) {
-    return 0;
+  std::vector<char*> variables;
+  for (std::string& variable : environment) variables.push_back(variable.data());
+  variables.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!errors_path.empty()) {
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors_path.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
-  return child;
+  pid_t child = 0;
+  int failed = posix_spawn(&child, program.c_str(), &actions, nullptr, const_cast<char**>(argv),
+                           variables.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return failed == 0 ? child : 0;
 }
 
 // The exit code once the process has ended within the time allowed, else -1.
@@ -301,6 +326,31 @@ TEST_F(XvfbRun, EachStopSignalEndsTheRunAtOnceWithItsSaves) {
     EXPECT_TRUE(folders[i].Exists("Files/Setup.ini"));
     EXPECT_TRUE(folders[i].Exists("Files/001/nuscores.dat"));
   }
+}
+
+// SDL would fall back on a video driver that shows nothing, and the program
+// would run on unseen; only a driver the user names may do that.
+TEST_F(XvfbRun, WithoutADisplayItSaysSoAndEndsUnlessADriverIsNamed) {
+  run_test::RunFolder folder;
+  // Without XDG_RUNTIME_DIR a Wayland session's default socket is not found either.
+  const std::vector<std::string> unset = {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR",
+                                          "SDL_VIDEODRIVER"};
+  const std::string errors_path = folder.Path("errors.txt");
+  program_ = StartProgram(EnvironmentWith(unset, {}), errors_path);
+  ASSERT_NE(program_, 0);
+  EXPECT_EQ(WaitForExit(program_, std::chrono::seconds(10)), 1);
+  EndIfRunning(program_);
+  const std::string no_display = "no display is available";
+  EXPECT_NE(folder.Read("errors.txt").find(no_display), std::string::npos);
+  auto log = folder.Lines("Files/Debug.txt");
+  ASSERT_FALSE(log.empty());
+  EXPECT_NE(log.back().find(no_display), std::string::npos) << log.back();
+
+  program_ = StartProgram(EnvironmentWith(unset, {"SDL_VIDEODRIVER=offscreen"}));
+  ASSERT_NE(program_, 0);
+  ASSERT_TRUE(LogReaches(folder, "Finished Loading", 1, std::chrono::seconds(60)));
+  kill(program_, SIGTERM);
+  EXPECT_EQ(WaitForExit(program_, std::chrono::seconds(10)), 0);
 }
 
 }  // namespace
