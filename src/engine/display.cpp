@@ -88,6 +88,13 @@ int32_t OpenWindowInstead(int32_t depth) {
   return fw_open_graphics(800, 600, 0, 60, 0);
 }
 
+Text WindowFailureMessage() {
+  Text message = u"Quill Retro: the 800x600 window could not be opened";
+  const Text reason = fw_window_failure();
+  if (!reason.empty()) message += u": " + reason;
+  return message + u".";
+}
+
 void OpenWindow(const Text& sentinel) {
   ChosenModeWidth = 800;
   ChosenModeHeight = 600;
@@ -97,7 +104,7 @@ void OpenWindow(const Text& sentinel) {
   CreateStartSentinel(sentinel);
   // Nothing can be shown without a window, so the run ends there.
   if (fw_open_graphics(800, 600, depth, 60, 0) == 0 && OpenWindowInstead(depth) == 0) {
-    EndWithError(u"Quill Retro: the 800x600 window could not be opened.");
+    EndWithError(WindowFailureMessage());
   }
   EngineSettings[kWideScreenSetting] = 0;
   VirtualWidth = 800;

@@ -127,7 +127,9 @@ void MeasureFrameRate() {
   LastFrameTime = NowMillis();
 }
 
-bool QuitRequested() { return AltF4Held() || fw_app_terminate_requested() != 0; }
+bool QuitRequested() {
+  return AltF4Held() || fw_app_terminate_requested() != 0 || fw_app_stop_signalled() != 0;
+}
 
 }  // namespace
 

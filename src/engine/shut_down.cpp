@@ -23,20 +23,22 @@ void DrawClosingScreen() {
   fw_flip(-1);
 }
 
+bool StopSignalled() { return fw_app_stop_signalled() != 0; }
+
 // Every part is asked each time, so a close request that comes with the
 // input that started the shutdown is used up in the first wait and only a
-// new one ends the second.
+// new one ends the second. A stop signal ends both: no one may be there.
 bool AnyInputHeld() {
   bool any_input = ScanAnyInput() > 0;
   bool buttons = fw_mouse_down(1) != 0;
   buttons = (fw_mouse_down(2) != 0) || buttons;
   bool alt_f4 = AltF4Held();
   bool close_request = fw_app_terminate_requested() != 0;
-  return any_input || buttons || alt_f4 || close_request;
+  return any_input || buttons || alt_f4 || close_request || StopSignalled();
 }
 
 void WaitForReleaseThenPress() {
-  for (int32_t pass = 0; pass < 120; ++pass) {
+  for (int32_t pass = 0; pass < 120 && !StopSignalled(); ++pass) {
     bool held = AnyInputHeld();
     rt_delay(16);
     if (!held) break;
@@ -52,8 +54,11 @@ void ShutDown() {
   WriteSetupIni();
   scores::SaveScoreFile();
   LogLines({u"Closing Up", u"", u"Bye!", u"", u"Play again, soon!!"});
-  DrawClosingScreen();
-  WaitForReleaseThenPress();
+  // Asked to stop by a signal, the program ends unseen and without a wait.
+  if (!StopSignalled()) {
+    DrawClosingScreen();
+    WaitForReleaseThenPress();
+  }
   fw_close_graphics();
   if (LogStream != 0) fw_close_file(LogStream);
   LogStream = 0;

@@ -30,6 +30,7 @@ void ResetPlatformState() {
   ResetAudio();
   if (InstalledHost() && InstalledHost()->WindowOpen()) InstalledHost()->CloseWindow();
   ResetWindow();
+  ResetStopSignal();
   ResetInput();
   ResetHandles();
   ResetRandom();

@@ -69,16 +69,25 @@ void VirtualResolution(int32_t& width, int32_t& height);
 // for a quit event, fw_app_terminate_requested reports it once.
 void RequestTerminate();
 
+// Stop signals (stop_signals.cpp). NoteStopSignal records one and tells
+// whether one had been recorded already; it is async-signal-safe, and tests
+// call it in place of a real signal. The SDL host installs the handlers while
+// it lives.
+bool NoteStopSignal();
+void InstallStopSignalHandlers();
+void RestoreStopSignalHandlers();
+
 // Each part of the platform's state back as a new process finds it; the
 // public ResetPlatformState (host.cpp) runs them all.
-void ResetHandles();  // handles.cpp: none given out
-void ResetRandom();   // random.cpp: the unseeded generator
-void ResetDrawing();  // raster.cpp: the default drawing state, a black buffer, holding on
-void ResetInput();    // input.cpp: nothing held, pressed or typed
-void ResetWindow();   // window.cpp: no title, no pacing, nothing to close
-void ResetImages();   // image.cpp: images handled at their corner
-void ResetFonts();    // font.cpp: the built-in font current
-void ResetAudio();    // audio.cpp: the silent driver, the first driver list
-void ResetSockets();  // sockets.cpp: the default time-outs
+void ResetHandles();     // handles.cpp: none given out
+void ResetRandom();      // random.cpp: the unseeded generator
+void ResetDrawing();     // raster.cpp: the default drawing state, a black buffer, holding on
+void ResetInput();       // input.cpp: nothing held, pressed or typed
+void ResetWindow();      // window.cpp: no title, no pacing, nothing to close
+void ResetStopSignal();  // stop_signals.cpp: no stop signal seen
+void ResetImages();      // image.cpp: images handled at their corner
+void ResetFonts();       // font.cpp: the built-in font current
+void ResetAudio();       // audio.cpp: the silent driver, the first driver list
+void ResetSockets();     // sockets.cpp: the default time-outs
 
 }  // namespace platform

@@ -354,6 +354,10 @@ int32_t fw_graphics_mode_exists(int32_t width, int32_t height, int32_t depth, in
 // any other depth (in bits per pixel). `rate` paces synced flips; `flags` is
 // not used. 1 when the window opened, 0 when it could not be opened.
 int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate, int32_t flags);
+// Why the last fw_open_graphics failed, in a few plain words, such as "no
+// display is available (DISPLAY is not set)"; empty when it did not fail or
+// the host gave no reason.
+Text fw_window_failure();
 void fw_close_graphics();
 void fw_set_app_title(const Text& title);
 void fw_set_virtual_resolution(int32_t width, int32_t height);
@@ -361,6 +365,10 @@ void fw_flip(int32_t sync);
 void fw_show_mouse();
 void fw_hide_mouse();
 int32_t fw_app_terminate_requested();
+// 1 once the process was asked to stop by a signal (SIGTERM, SIGINT or SIGHUP
+// on the SDL host), and from then on: reading it does not clear it. A second
+// such signal ends the process at once.
+int32_t fw_app_stop_signalled();
 
 // ---------------------------------------------------------------------------
 // Drawing (one current drawing state; the back buffer is 0xAARRGGBB)
@@ -625,6 +633,8 @@ class Host {
                           const std::string& caption_utf8) = 0;
   virtual void CloseWindow() = 0;
   virtual bool WindowOpen() const = 0;
+  // Why the last OpenWindow failed, in UTF-8; empty when not known.
+  virtual std::string WindowFailure() const { return {}; }
   virtual void SetCaption(const std::string& caption_utf8) = 0;
   virtual void ShowCursor(bool show) = 0;
   // Shows an 800 x 600 (or w x h) 0xAARRGGBB frame, scaled to the window.
@@ -654,10 +664,10 @@ std::unique_ptr<Host> MakeSdlHost();
 // Puts the platform layer back as a new process finds it: no handles given
 // out (their objects go), the generator unseeded, the default drawing state
 // over a black 800 x 600 back buffer, no key or button held or pressed and
-// no character typed, the window closed and its title empty, images handled
-// at their corner, the built-in font current, the silent audio driver with
-// the driver list of a new process, and the default socket time-outs. The
-// installed host stays.
+// no character typed, the window closed and its title empty, no stop signal
+// noted, images handled at their corner, the built-in font current, the
+// silent audio driver with the driver list of a new process, and the default
+// socket time-outs. The installed host stays.
 void ResetPlatformState();
 
 // Thrown by the scripted host's EndProcess so that a test regains control.

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "internal.h"
 
 namespace platform {
 namespace {
@@ -57,6 +60,33 @@ Uint32 FormatForDepth(int32_t depth) {
   }
 }
 
+bool Named(const char* value) { return value != nullptr && *value != '\0'; }
+
+// SDL_VIDEODRIVER, or the same hint set by the program.
+bool VideoDriverNamed() { return Named(SDL_GetHint(SDL_HINT_VIDEODRIVER)); }
+
+bool ShowsNothing(const std::string& driver) {
+  return driver == "offscreen" || driver == "dummy" || driver == "evdev";
+}
+
+// In SDL's order, as the comma-separated list SDL_HINT_VIDEODRIVER takes.
+std::string DriversThatShowAWindow() {
+  std::string drivers;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    std::string name = SDL_GetVideoDriver(i);
+    if (ShowsNothing(name)) continue;
+    if (!drivers.empty()) drivers += ',';
+    drivers += name;
+  }
+  return drivers;
+}
+
+std::string NoDisplayReason() {
+  bool none_set = !Named(std::getenv("DISPLAY")) && !Named(std::getenv("WAYLAND_DISPLAY"));
+  return std::string("no display is available (") +
+         (none_set ? "DISPLAY is not set" : SDL_GetError()) + ")";
+}
+
 float AxisValue(Sint16 raw) { return std::clamp(float(raw) / 32767.0f, -1.0f, 1.0f); }
 
 void AppendText(const char* utf8, std::vector<InputEvent>& out) {
@@ -105,9 +135,19 @@ void ShownFrame::Forget() {
 
 std::unique_ptr<Host> MakeSdlHost() { return std::make_unique<SdlHost>(); }
 
-SdlHost::SdlHost() { SDL_Init(SDL_INIT_TIMER); }
+// SDL's own handlers would turn a stop signal into a quit event, and a quit
+// leads to the closing screen, which waits for a key no one may be there to
+// press; the platform notes the signal itself instead.
+SdlHost::SdlHost() {
+  InstallStopSignalHandlers();
+  SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
+  SDL_Init(SDL_INIT_TIMER);
+}
 
-SdlHost::~SdlHost() { ShutDownSdl(); }
+SdlHost::~SdlHost() {
+  ShutDownSdl();
+  RestoreStopSignalHandlers();
+}
 
 void SdlHost::ShutDownSdl() {
   CloseAudio();
@@ -130,10 +170,22 @@ void SdlHost::EndProcess(int32_t code) {
 }
 
 // Video starts only when something needs it, so that runs without a display
-// work until they open a window.
+// work until they open a window. Unless the user named a driver, SDL may not
+// fall back on one that shows nothing: the program would run on unseen.
 bool SdlHost::EnsureVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
-  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (!VideoDriverNamed()) {
+    std::string visible = DriversThatShowAWindow();
+    if (visible.empty()) return Fail(NoDisplayReason());
+    // Over an empty SDL_VIDEODRIVER too, which SDL reads as naming none.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, visible.c_str(), SDL_HINT_OVERRIDE);
+  }
+  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 || Fail(NoDisplayReason());
+}
+
+bool SdlHost::Fail(const std::string& why) {
+  failure_ = why;
+  return false;
 }
 
 bool SdlHost::EnsureJoysticks() {
@@ -156,12 +208,13 @@ std::vector<DisplayMode> SdlHost::DisplayModes() {
 bool SdlHost::OpenWindow(int32_t width, int32_t height, bool fullscreen, int32_t depth,
                          const std::string& caption_utf8) {
   CloseWindow();
+  failure_.clear();
   if (!EnsureVideo()) return false;
   caption_ = caption_utf8;
   Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN : 0;
   window_ = SDL_CreateWindow(caption_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              width, height, flags);
-  if (!window_) return false;
+  if (!window_) return Fail(SDL_GetError());
   if (fullscreen) {
     SDL_DisplayMode wanted{FormatForDepth(depth), width, height, 0, nullptr};
     SDL_DisplayMode closest;
@@ -176,6 +229,7 @@ bool SdlHost::OpenWindow(int32_t width, int32_t height, bool fullscreen, int32_t
   renderer_ = SDL_CreateRenderer(window_, -1, 0);
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_) {
+    Fail(SDL_GetError());
     CloseWindow();
     return false;
   }

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <string>
 #include <vector>
 
 #include "platform.h"
@@ -53,6 +54,7 @@ class SdlHost : public Host {
                   const std::string& caption_utf8) override;
   void CloseWindow() override;
   bool WindowOpen() const override { return window_ != nullptr; }
+  std::string WindowFailure() const override { return failure_; }
   void SetCaption(const std::string& caption_utf8) override;
   void ShowCursor(bool show) override;
   void Present(const uint32_t* pixels, int32_t width, int32_t height) override;
@@ -94,6 +96,9 @@ class SdlHost : public Host {
   // even if the layout or NumLock changed in between.
   Uint8 key_codes_down_[SDL_NUM_SCANCODES] = {};
   bool EnsureVideo();
+  // Notes why the window could not be opened; false.
+  bool Fail(const std::string& why);
+  std::string failure_;
   bool EnsureJoysticks();
   void CloseJoysticks();
   // Closes the audio device, the window and the joysticks, then SDL itself.

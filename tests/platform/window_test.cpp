@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <string>
@@ -199,6 +200,7 @@ TEST(ScriptedHost, AFreshOneFindsThePlatformAsANewProcessDoes) {
   fw_set_auto_mid_handle(1);
   fw_set_image_font(fw_load_image_font(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 30, 4));
   ASSERT_GT(rt_handle_from_object(std::make_shared<platform::Object>()), 0);
+  platform::NoteStopSignal();
 
   auto& fresh = platform::UseScriptedHost();
   EXPECT_EQ(fw_key_down(32), 0);
@@ -206,6 +208,7 @@ TEST(ScriptedHost, AFreshOneFindsThePlatformAsANewProcessDoes) {
   EXPECT_EQ(fw_get_char(), 0);
   EXPECT_EQ(fw_mouse_down(1), 0);
   EXPECT_EQ(fw_app_terminate_requested(), 0);
+  EXPECT_EQ(fw_app_stop_signalled(), 0);
   EXPECT_EQ(platform::RandomState(), 4660);
   int32_t r, g, b;
   fw_get_color(r, g, b);
@@ -486,6 +489,24 @@ TEST_F(SdlHostWindow, ShowsAFrameThatDiffersAndOneTheWindowAsksFor) {
   }
   host_->CloseWindow();
   EXPECT_FALSE(host_->ShowAgain());  // a new window starts with nothing to show again
+}
+
+}  // namespace
+
+namespace {
+
+// The handlers the SDL host installs only note a stop signal, so that the
+// program can end at its next frame with its saves; a second one ends the
+// process the usual way.
+TEST(StopSignalDeathTest, OneIsNotedForGoodAndASecondEndsTheProcess) {
+  platform::UseScriptedHost();
+  platform::InstallStopSignalHandlers();
+  raise(SIGHUP);
+  EXPECT_EQ(fw_app_stop_signalled(), 1);
+  EXPECT_EQ(fw_app_stop_signalled(), 1);  // reading leaves it noted
+  EXPECT_EXIT(raise(SIGTERM), testing::KilledBySignal(SIGTERM), "");
+  platform::RestoreStopSignalHandlers();
+  platform::ResetPlatformState();
 }
 
 }  // namespace

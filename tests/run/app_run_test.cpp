@@ -1,6 +1,7 @@
 // Whole runs of the program on the scripted host, in a temporary run folder.
 #include <gtest/gtest.h>
 
+#include "platform/internal.h"
 #include "run/run_folder.h"
 #include "tool/tool.h"
 
@@ -175,6 +176,14 @@ TEST_F(AppRun, ACloseRequestWithTheButtonHeldWaitsForTheReleaseThenANewPress) {
   EXPECT_EQ(run_test::RunAppMain(), 0);
   EXPECT_EQ(*delays_after_quit, 2);  // held once, then released
   EXPECT_EQ(folder_.Lines("Files/Debug.txt").back(), "Play again, soon!!");
+}
+
+// No one may be there to press the key the closing screen waits for.
+TEST_F(AppRun, AStopSignalEndsTheClosingScreensWaitForAKey) {
+  run_test::QuitWithAltF4(host_, 3, [](platform::ScriptedHost&) { platform::NoteStopSignal(); });
+  EXPECT_EQ(run_test::RunAppMain(), 0);
+  EXPECT_EQ(folder_.Lines("Files/Debug.txt").back(), "Play again, soon!!");
+  platform::ResetStopSignal();
 }
 
 TEST_F(AppRun, ALogThatCannotBeCreatedDoesNotStopTheRun) {

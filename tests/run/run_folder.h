@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -91,10 +92,16 @@ inline platform::InputEvent Key(platform::InputEvent::Kind kind, int32_t code) {
   return event;
 }
 
+inline void PressAKey(platform::ScriptedHost& host) {
+  host.Queue(Key(platform::InputEvent::kKeyDown, 65));
+}
+
 // Once the tool's loop runs, delivers `quit` after `frames` more frames; the
-// closing screen then sees `release` and, after that, a new key press.
+// closing screen then sees `release` and, after that, `answer` (a new key
+// press unless another is given).
 inline void QuitWith(platform::ScriptedHost& host, std::vector<platform::InputEvent> quit,
-                     std::vector<platform::InputEvent> release, int32_t frames = 3) {
+                     std::vector<platform::InputEvent> release, int32_t frames = 3,
+                     std::function<void(platform::ScriptedHost&)> answer = PressAKey) {
   using platform::InputEvent;
   auto quit_frame = std::make_shared<int32_t>(-1);
   host.on_present = [quit_frame, frames, quit](platform::ScriptedHost& h, int32_t presents) {
@@ -103,21 +110,22 @@ inline void QuitWith(platform::ScriptedHost& host, std::vector<platform::InputEv
     for (const InputEvent& event : quit) h.QueueAtFrame(*quit_frame, event);
   };
   auto waits = std::make_shared<int32_t>(0);
-  host.on_delay = [quit_frame, waits, release](platform::ScriptedHost& h, int32_t ms) {
+  host.on_delay = [quit_frame, waits, release, answer](platform::ScriptedHost& h, int32_t ms) {
     if (*quit_frame < 0 || h.Presents() <= *quit_frame || ms != 16) return;
     ++*waits;
     if (*waits == 1) {
       for (const InputEvent& event : release) h.Queue(event);
     } else if (*waits == 2) {
-      h.Queue(Key(InputEvent::kKeyDown, 65));
+      answer(h);
     }
   };
 }
 
-inline void QuitWithAltF4(platform::ScriptedHost& host, int32_t frames = 3) {
+inline void QuitWithAltF4(platform::ScriptedHost& host, int32_t frames = 3,
+                          std::function<void(platform::ScriptedHost&)> answer = PressAKey) {
   using platform::InputEvent;
   QuitWith(host, {Key(InputEvent::kKeyDown, 164), Key(InputEvent::kKeyDown, 115)},
-           {Key(InputEvent::kKeyUp, 164), Key(InputEvent::kKeyUp, 115)}, frames);
+           {Key(InputEvent::kKeyUp, 164), Key(InputEvent::kKeyUp, 115)}, frames, answer);
 }
 
 // Runs the program to its end and gives its exit code.

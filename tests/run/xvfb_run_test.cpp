@@ -1,6 +1,7 @@
 // The built program on a real X display: started in a laid-out run folder
 // under a private Xvfb server, driven with xdotool, and judged by its exit
 // code and the files it leaves.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -8,11 +9,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "non_files.h"
 #include "run/run_folder.h"
@@ -24,15 +28,39 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using run_test::ProgramExists;
 
-pid_t StartProgram() {
+// The test's environment without the variables in `unset`, with `added`
+// ("NAME=value") in front.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& unset,
+                                         const std::vector<std::string>& added) {
+  std::vector<std::string> environment = added;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    std::string variable = *entry;
+    std::string name = variable.substr(0, variable.find('='));
+    if (std::find(unset.begin(), unset.end(), name) == unset.end()) environment.push_back(variable);
+  }
+  return environment;
+}
+
+// Starts the program in the current folder, by default with the test's own
+// environment; its standard error goes to `errors_path` when one is given.
+pid_t StartProgram(std::vector<std::string> environment = EnvironmentWith({}, {}),
+                   const std::string& errors_path = "") {
   const std::string program = std::string(QUILL_BINARY_DIR) + "/quill-retro";
   const char* argv[] = {program.c_str(), nullptr};
-  pid_t child = 0;
-  if (posix_spawn(&child, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ) !=
-      0) {
-    return 0;
+  std::vector<char*> variables;
+  for (std::string& variable : environment) variables.push_back(variable.data());
+  variables.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!errors_path.empty()) {
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors_path.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
-  return child;
+  pid_t child = 0;
+  int failed = posix_spawn(&child, program.c_str(), &actions, nullptr, const_cast<char**>(argv),
+                           variables.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return failed == 0 ? child : 0;
 }
 
 // The exit code once the process has ended within the time allowed, else -1.
@@ -163,13 +191,18 @@ class XvfbRun : public ::testing::Test {
     return code;
   }
   void TearDown() override {
-    if (program_ > 0 && waitpid(program_, nullptr, WNOHANG) == 0) {
-      kill(program_, SIGKILL);
-      waitpid(program_, nullptr, 0);
+    for (pid_t program : others_) EndIfRunning(program);
+    EndIfRunning(program_);
+  }
+  static void EndIfRunning(pid_t program) {
+    if (program > 0 && waitpid(program, nullptr, WNOHANG) == 0) {
+      kill(program, SIGKILL);
+      waitpid(program, nullptr, 0);
     }
   }
   std::optional<run_test::XvfbServer> server_;
   pid_t program_ = 0;
+  std::vector<pid_t> others_;  // programs running beside program_
 };
 
 TEST_F(XvfbRun, StartsTakesAScreenshotAndQuitsOnAltF4AndAKey) {
@@ -267,6 +300,57 @@ TEST_F(XvfbRun, FoldersAndFifosInPlaceOfFilesNeitherStopNorHoldTheRun) {
   EXPECT_TRUE(fs::is_regular_file(folder.Path("Files/Setup.ini")));
   EXPECT_TRUE(fs::is_regular_file(folder.Path("Files/001/nuscores.dat")));
   EXPECT_EQ(folder.Lines("Files/Debug.txt").back(), "Play again, soon!!");
+}
+
+// A stop signal ends a run in its tool loop as Alt+F4 does, with its saves,
+// but at once: no one may be there to press a key on the closing screen.
+TEST_F(XvfbRun, EachStopSignalEndsTheRunAtOnceWithItsSaves) {
+  const std::array<int, 3> signals = {SIGTERM, SIGINT, SIGHUP};
+  std::array<run_test::RunFolder, 3> folders;
+  for (run_test::RunFolder& folder : folders) {
+    fs::current_path(folder.Path(""));
+    others_.push_back(StartProgram());
+    ASSERT_NE(others_.back(), 0);
+  }
+  for (const run_test::RunFolder& folder : folders) WaitForDisplaySetUps(folder, 1);
+  std::this_thread::sleep_for(std::chrono::seconds(3));  // the loading hold
+  for (size_t i = 0; i < signals.size(); ++i) kill(others_[i], signals[i]);
+
+  for (size_t i = 0; i < signals.size(); ++i) {
+    SCOPED_TRACE(strsignal(signals[i]));
+    EXPECT_EQ(WaitForExit(others_[i], std::chrono::seconds(5)), 0);
+    auto log = folders[i].Lines("Files/Debug.txt");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "Play again, soon!!");
+    EXPECT_EQ(run_test::MissingInOrder(log, {"Finished Loading", "Closing Up"}), "");
+    EXPECT_TRUE(folders[i].Exists("Files/Setup.ini"));
+    EXPECT_TRUE(folders[i].Exists("Files/001/nuscores.dat"));
+  }
+}
+
+// SDL would fall back on a video driver that shows nothing, and the program
+// would run on unseen; only a driver the user names may do that.
+TEST_F(XvfbRun, WithoutADisplayItSaysSoAndEndsUnlessADriverIsNamed) {
+  run_test::RunFolder folder;
+  // Without XDG_RUNTIME_DIR a Wayland session's default socket is not found either.
+  const std::vector<std::string> unset = {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR",
+                                          "SDL_VIDEODRIVER"};
+  const std::string errors_path = folder.Path("errors.txt");
+  program_ = StartProgram(EnvironmentWith(unset, {}), errors_path);
+  ASSERT_NE(program_, 0);
+  EXPECT_EQ(WaitForExit(program_, std::chrono::seconds(10)), 1);
+  EndIfRunning(program_);
+  const std::string no_display = "no display is available";
+  EXPECT_NE(folder.Read("errors.txt").find(no_display), std::string::npos);
+  auto log = folder.Lines("Files/Debug.txt");
+  ASSERT_FALSE(log.empty());
+  EXPECT_NE(log.back().find(no_display), std::string::npos) << log.back();
+
+  program_ = StartProgram(EnvironmentWith(unset, {"SDL_VIDEODRIVER=offscreen"}));
+  ASSERT_NE(program_, 0);
+  ASSERT_TRUE(LogReaches(folder, "Finished Loading", 1, std::chrono::seconds(60)));
+  kill(program_, SIGTERM);
+  EXPECT_EQ(WaitForExit(program_, std::chrono::seconds(10)), 0);
 }
 
 }  // namespace
