@@ -308,6 +308,14 @@ TEST_F(XvfbRun, EachStopSignalEndsTheRunAtOnceWithItsSaves) {
   const std::array<int, 3> signals = {SIGTERM, SIGINT, SIGHUP};
   std::array<run_test::RunFolder, 3> folders;
   for (run_test::RunFolder& folder : folders) {
+    // What a user may have set: settings and scores kept private, and a link
+    // planted where the start marker goes.
+    for (const char* name : {"Files/Setup.ini", "Files/001/nuscores.dat"}) {
+      folder.Write(name, {});
+      fs::permissions(folder.Path(name), fs::perms::owner_read | fs::perms::owner_write);
+    }
+    folder.Write("profile", {"keep"});
+    fs::create_symlink(folder.Path("profile"), folder.Path("Files/001/crash.dat"));
     fs::current_path(folder.Path(""));
     others_.push_back(StartProgram());
     ASSERT_NE(others_.back(), 0);
@@ -323,8 +331,13 @@ TEST_F(XvfbRun, EachStopSignalEndsTheRunAtOnceWithItsSaves) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "Play again, soon!!");
     EXPECT_EQ(run_test::MissingInOrder(log, {"Finished Loading", "Closing Up"}), "");
-    EXPECT_TRUE(folders[i].Exists("Files/Setup.ini"));
-    EXPECT_TRUE(folders[i].Exists("Files/001/nuscores.dat"));
+    for (const char* name : {"Files/Setup.ini", "Files/001/nuscores.dat"}) {
+      EXPECT_GT(fs::file_size(folders[i].Path(name)), 0u) << name;
+      EXPECT_EQ(fs::status(folders[i].Path(name)).permissions(),
+                fs::perms::owner_read | fs::perms::owner_write)
+          << name;
+    }
+    EXPECT_EQ(folders[i].Lines("profile"), std::vector<std::string>{"keep"});
   }
 }
 
