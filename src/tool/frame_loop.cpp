@@ -85,15 +85,28 @@ void DrawPresetIcon(int32_t icon, int32_t top) {
   DrawSpriteCounted(icon, 39 - PreviewScale * (w / 2), top + 32 - PreviewScale * (h / 2), 0, 1);
 }
 
-void DrawPresetRow(const std::shared_ptr<data>& preset, int32_t top) {
-  Colour colour = kBlack;
-  if (MouseInRect(7, top, 64, 64) && UiState == kUiIdle) {
-    colour = kPresetHover;
-    if (FreshPress()) {
-      MouseConsumed = 1;
-      ApplyPreset(*preset);
-    }
+// The row's square colour; a fresh press on the square loads the preset.
+// Rows outside the window take presses too: while a button is held the
+// pointer can read outside it.
+Colour PresetRowColour(const std::shared_ptr<data>& preset, int32_t top) {
+  if (!MouseInRect(7, top, 64, 64) || UiState != kUiIdle) return kBlack;
+  if (FreshPress()) {
+    MouseConsumed = 1;
+    ApplyPreset(*preset);
   }
+  return kPresetHover;
+}
+
+// A row spans its whole pitch, the name below the square included.
+bool PresetRowShows(int32_t top) {
+  return top < engine::VirtualHeight && wrap_add(top, kPresetPitch) > 0;
+}
+
+// Rows out of sight are not drawn, so that their icons leave the draw budget
+// to the rest of the screen however many presets there are.
+void DrawPresetRow(const std::shared_ptr<data>& preset, int32_t top) {
+  const Colour colour = PresetRowColour(preset, top);
+  if (!PresetRowShows(top)) return;
   FillRect(7, top, 64, 64, colour);
   DrawPresetIcon(preset->icon, top);
   SetColour(kBlack);
@@ -111,6 +124,8 @@ void DrawPresetColumn(int32_t& scroll) {
     DrawPresetRow(preset, top);
     top = wrap_add(top, kPresetPitch);
   });
+  // The top bar writes in the rows' font, also on a pass where none shows.
+  if (PresetList.Count() > 0) SelectFont(1, 0);
 }
 
 void DrawTopBar() {

@@ -47,8 +47,18 @@ class FrameLoopTest : public ::testing::Test {
     EXPECT_THROW(tool::RunSpriteToolLoop(), StopLoop);
     stage_.host().on_present = nullptr;
   }
-  uint32_t Pixel(int32_t x, int32_t y) {
-    return stage_.host().LastFrame()[size_t(y) * 800 + size_t(x)] & 0xFFFFFFu;
+  uint32_t Pixel(int32_t x, int32_t y) { return At(stage_.host().LastFrame(), x, y); }
+  static uint32_t At(const std::vector<uint32_t>& frame, int32_t x, int32_t y) {
+    return frame[size_t(y) * 800 + size_t(x)] & 0xFFFFFFu;
+  }
+  // The pixels of a w x h rectangle of a shown frame, row by row.
+  static std::vector<uint32_t> Area(const std::vector<uint32_t>& frame, int32_t x, int32_t y,
+                                    int32_t w, int32_t h) {
+    std::vector<uint32_t> pixels;
+    for (int32_t row = y; row < y + h; ++row) {
+      for (int32_t column = x; column < x + w; ++column) pixels.push_back(At(frame, column, row));
+    }
+    return pixels;
   }
 
   // The passes that regenerated a frame: the generator moved away from the
@@ -236,6 +246,24 @@ TEST_F(FrameLoopTest, FivePresetsScrollByWheelAndArrowsWithinTheirRange) {
   EXPECT_EQ(offsets[6], -24 - 32);
   EXPECT_EQ(offsets[8], -320);
   EXPECT_EQ(offsets[10], 0);
+}
+
+// Rows out of sight cost no draws: with more presets than the budget, it
+// still reaches the rows that show, the preview and the palette swatch.
+TEST_F(FrameLoopTest, PresetsBeyondTheDrawBudgetLeaveTheScreenAsAnAmpleBudgetDrawsIt) {
+  for (int32_t i = 0; i < 60; ++i) stage_.AddPreset("p" + std::to_string(i));
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 60);
+  std::vector<uint32_t> ample;
+  Run(2, [&](int32_t pass) {
+    if (pass != 1) return;
+    ample = stage_.host().LastFrame();
+    engine::DrawLimits[1] = 40;
+  });
+  const std::vector<uint32_t>& tight = stage_.host().LastFrame();
+  EXPECT_EQ(Area(tight, 670, 470, 130, 130), Area(ample, 670, 470, 130, 130));
+  EXPECT_EQ(Area(tight, 0, 0, 18, 18), Area(ample, 0, 0, 18, 18));
+  EXPECT_EQ(Area(tight, 5, 18, 72, 570), Area(ample, 5, 18, 72, 570));
 }
 
 TEST_F(FrameLoopTest, ATallNarrowSpriteIsPreviewedAtScaleTwoAndTilesTheSheet) {
