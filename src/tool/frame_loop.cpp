@@ -232,15 +232,41 @@ Colour EditName() {
   return kNameEditing;
 }
 
+// The longest end of `text`, cut between characters, at most `room` pixels
+// wide in the current font. The width is a sum over the code units, so each
+// character dropped from the front takes exactly its own width off.
+Text TailWithin(const Text& text, int32_t room) {
+  int32_t width = fw_text_width(text);
+  size_t start = 0;
+  while (width > room && start < text.size()) {
+    const size_t units = platform::CharacterUnitsAt(text, start);
+    width = wrap_sub(width, fw_text_width(text.substr(start, units)));
+    start += units;
+  }
+  return text.substr(start);
+}
+
+// A name too wide for the box shows its end, where the typing happens, up to
+// the body's right edge.
+void DrawSpriteName() {
+  constexpr int32_t kTextX = 133, kTextY = 576, kBodyRight = 329;
+  constexpr int32_t kRoom = kBodyRight - kTextX;
+  SetColour(kBlack);
+  SelectFont(1, 1);
+  if (fw_text_width(SpriteName) <= kRoom) {
+    DrawTextAligned(kTextX, kTextY, SpriteName, 0, 1);
+  } else {
+    DrawTextAligned(kBodyRight, kTextY, TailWithin(SpriteName, kRoom), 2, 1);
+  }
+}
+
 void DrawNameBox() {
   FillRect(130, 566, 200, 20, kBlack);
   Colour body = kGrey;
   if (MouseInRect(130, 566, 200, 20) || NameBoxActive == 1 || UiState == kUiNameEditing)
     body = EditName();
   FillRect(131, 567, 198, 18, body);
-  SetColour(kBlack);
-  SelectFont(1, 1);
-  DrawTextAligned(133, 576, SpriteName, 0, 1);
+  DrawSpriteName();
 }
 
 void DrawButtons(const LoopState& loop) {

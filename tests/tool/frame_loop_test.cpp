@@ -5,6 +5,7 @@
 #include <functional>
 #include <set>
 
+#include "tool/tool_draw.h"
 #include "tool_stage.h"
 
 namespace {
@@ -209,6 +210,49 @@ TEST_F(FrameLoopTest, ANameTypedToTheLimitSavesItsPresetAndBuildsBothSheets) {
     ASSERT_EQ(sheets.size(), 1u);
     EXPECT_EQ(sheets[0].size(), 255u);
     EXPECT_EQ(sheets[0].substr(0, 232), utf8.substr(0, 230) + "_(") << sheets[0];
+  }
+}
+
+// The name box's body, as the tool fills it while the box is not in use,
+// with `text` drawn black at (x, 576) aligned by `h` in the name's font.
+std::vector<uint32_t> NameBodyWith(const Text& text, int32_t x, int32_t h) {
+  engine::ResetDrawState();
+  tool::FillRect(131, 567, 198, 18, tool::kGrey);
+  tool::SetColour(tool::kBlack);
+  engine::SelectFont(1, 1);
+  engine::DrawTextAligned(x, 576, text, h, 1);
+  const platform::PixmapRef grabbed = fw_grab_pixmap(131, 567, 198, 18);
+  std::vector<uint32_t> pixels;
+  for (int32_t y = 0; y < 18; ++y) {
+    for (int32_t x = 0; x < 198; ++x) pixels.push_back(fw_read_pixel(grabbed, x, y) & 0xFFFFFFu);
+  }
+  return pixels;
+}
+
+TEST_F(FrameLoopTest, ANameWiderThanItsBoxShowsItsEndInsideTheBody) {
+  const Text wide_name = Text(150, u'W') + u"End";
+  std::vector<std::vector<uint32_t>> frames;
+  Run(3, [&](int32_t pass) {
+    frames.push_back(stage_.host().LastFrame());
+    tool::SpriteName = pass == 1 ? Text() : wide_name;
+  });
+  const std::vector<uint32_t>&fitting = frames[0], &empty = frames[1], &wide = frames[2];
+  for (int32_t y = 0; y < 600; ++y) {
+    for (int32_t x = 0; x < 800; ++x) {
+      if (x >= 131 && x < 329 && y >= 567 && y < 585) continue;
+      ASSERT_EQ(At(wide, x, y), At(empty, x, y)) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(Area(fitting, 131, 567, 198, 18), NameBodyWith(u"NameYourSprite", 133, 0));
+
+  // The end sits against the body's right edge.
+  engine::SelectFont(1, 1);
+  const int32_t end_width = fw_text_width(u"End");
+  const std::vector<uint32_t> end_alone = NameBodyWith(u"End", 329, 2);
+  for (int32_t y = 0; y < 18; ++y) {
+    for (int32_t x = 198 - end_width; x < 198; ++x) {
+      ASSERT_EQ(At(wide, 131 + x, 567 + y), end_alone[size_t(y * 198 + x)]) << x << "," << y;
+    }
   }
 }
 
