@@ -88,11 +88,11 @@ void DrawPresetIcon(int32_t icon, int32_t top) {
 // The row's square colour; a fresh press on the square loads the preset.
 // Rows outside the window take presses too: while a button is held the
 // pointer can read outside it.
-Colour PresetRowColour(const std::shared_ptr<data>& preset, int32_t top) {
+Colour PresetRowColour(const data& preset, int32_t top) {
   if (!MouseInRect(7, top, 64, 64) || UiState != kUiIdle) return kBlack;
   if (FreshPress()) {
     MouseConsumed = 1;
-    ApplyPreset(*preset);
+    ApplyPreset(preset);
   }
   return kPresetHover;
 }
@@ -104,28 +104,33 @@ bool PresetRowShows(int32_t top) {
 
 // Rows out of sight are not drawn, so that their icons leave the draw budget
 // to the rest of the screen however many presets there are.
-void DrawPresetRow(const std::shared_ptr<data>& preset, int32_t top) {
+void DrawPresetRow(const data& preset, int32_t top) {
   const Colour colour = PresetRowColour(preset, top);
   if (!PresetRowShows(top)) return;
   FillRect(7, top, 64, 64, colour);
-  DrawPresetIcon(preset->icon, top);
+  DrawPresetIcon(preset.icon, top);
   SetColour(kBlack);
   SetScaleXY(1.0f);
   SelectFont(1, 0);
-  DrawTextAligned(6, top + 65, preset->name, 0, 0);
+  DrawTextAligned(6, top + 65, preset.name, 0, 0);
 }
 
 void DrawPresetColumn(int32_t& scroll) {
   FillRect(5, 18, 72, 800, kColumnBackground);
   int32_t top = wrap_add(scroll, 22);
   ScrollPresetColumn(scroll);
-  PresetList.ForEach([&](const std::shared_ptr<data>& preset) {
-    PresetCursor = preset;
-    DrawPresetRow(preset, top);
+  // The walk runs over every preset on every pass, so it reads the links
+  // alone: copying a record's pointer would visit its use count too. No row
+  // changes the list.
+  const auto& presets = PresetList.Links();
+  for (const std::shared_ptr<data>& preset : presets) {
+    DrawPresetRow(*preset, top);
     top = wrap_add(top, kPresetPitch);
-  });
+  }
+  if (presets.empty()) return;
+  PresetCursor = presets.back();
   // The top bar writes in the rows' font, also on a pass where none shows.
-  if (PresetList.Count() > 0) SelectFont(1, 0);
+  SelectFont(1, 0);
 }
 
 void DrawTopBar() {
