@@ -1,28 +1,32 @@
 #!/usr/bin/env bash
 # CPU share of one core that the tool uses while it sits idle in its window.
 #
-#   bench/idle_cpu.sh [-n REPETITIONS] [-s SECONDS] BUILD_DIR [BUILD_DIR ...]
+#   bench/idle_cpu.sh [-n REPETITIONS] [-s SECONDS] [-p PRESETS] BUILD_DIR [BUILD_DIR ...]
 #
 # Each repetition starts a private Xvfb server, lays out a fresh run folder
 # with that build's make-data, starts its quill-retro there, waits until the
 # loading is over, then reads the time all its threads ran on a CPU
 # over SECONDS. Builds take turns within each repetition so that a change in
 # the machine's load hits them alike. Prints every reading and the median per
-# build. Needs Xvfb; runs without sound (SDL's dummy driver, OpenAL null).
+# build. With -p, each run folder starts with that many small presets (an
+# 8 x 8 icon and a settings file each), as a long-used tool has. Needs Xvfb;
+# runs without sound (SDL's dummy driver, OpenAL null).
 set -euo pipefail
 
 repetitions=3
 seconds=20
-while getopts "n:s:" option; do
+presets=0
+while getopts "n:s:p:" option; do
   case $option in
     n) repetitions=$OPTARG ;;
     s) seconds=$OPTARG ;;
+    p) presets=$OPTARG ;;
     *) exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
 if (($# == 0)); then
-  echo "usage: $0 [-n repetitions] [-s seconds] build-dir [build-dir ...]" >&2
+  echo "usage: $0 [-n repetitions] [-s seconds] [-p presets] build-dir [build-dir ...]" >&2
   exit 2
 fi
 builds=()
@@ -73,12 +77,28 @@ start_xvfb() {
   export DISPLAY=":$(head -n1 "$ready")"
 }
 
+# The presets every run folder starts with, made once: p00000.png and
+# p00000.dat onwards, a red 8 x 8 icon and a seed with 3200 zero settings.
+make_presets() {
+  local icon=$scratch/icon.png i
+  mkdir -p "$scratch/presets"
+  base64 -d >"$icon" <<<"iVBORw0KGgoAAAANSUhEUgAAAAgAAAAICAIAAABLbSncAAAAEUlEQVR42mM4YWODFTEMLQkAZZlQAS/gME0AAAAASUVORK5CYII="
+  for ((i = 0; i < presets; ++i)); do cat "$icon"; done |
+    split -b "$(stat -c %s "$icon")" -d -a 5 --additional-suffix=.png - "$scratch/presets/p"
+  head -c $((12804 * presets)) /dev/zero |
+    split -b 12804 -d -a 5 --additional-suffix=.dat - "$scratch/presets/p"
+}
+
 # Prints the share of one core in percent, with two decimals.
 measure() {
   local build=$1 folder=$scratch/run
   rm -rf "$folder"
   mkdir -p "$folder"
   "$build/make-data" "$folder" >/dev/null
+  if ((presets > 0)); then
+    mkdir -p "$folder/Presets"
+    cp -a "$scratch/presets/." "$folder/Presets/"
+  fi
   start_xvfb
   (cd "$folder" && SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null exec "$build/quill-retro" \
     >/dev/null 2>&1) &
@@ -100,6 +120,7 @@ measure() {
   awk -v t=$((after - before)) -v s="$seconds" 'BEGIN { printf "%.2f\n", 100 * t / 1e9 / s }'
 }
 
+if ((presets > 0)); then make_presets; fi
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 declare -A readings
 for ((r = 1; r <= repetitions; ++r)); do

@@ -35,6 +35,13 @@ std::string ToBytes(const Text& text);  // low 8 bits of each unit
 // The two halves of a character beyond the first plane.
 inline bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 inline bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+// The code units of the character that starts at `start`: 2 for a whole
+// surrogate pair, 1 for anything else, a lone half included.
+inline size_t CharacterUnitsAt(const Text& text, size_t start) {
+  const bool pair =
+      IsHighSurrogate(text[start]) && start + 1 < text.size() && IsLowSurrogate(text[start + 1]);
+  return pair ? 2 : 1;
+}
 // The longest start of `text` whose UTF-8 takes at most `bytes` bytes, cut
 // between characters: a surrogate pair stays whole.
 Text Utf8Prefix(const Text& text, size_t bytes);

@@ -113,9 +113,7 @@ Text FromUtf8(const std::string& utf8) {
 Text Utf8Prefix(const Text& text, size_t bytes) {
   size_t end = 0, used = 0;
   while (end < text.size()) {
-    const bool pair =
-        IsHighSurrogate(text[end]) && end + 1 < text.size() && IsLowSurrogate(text[end + 1]);
-    const size_t units = pair ? 2 : 1;
+    const size_t units = CharacterUnitsAt(text, end);
     used += ToUtf8(text.substr(end, units)).size();
     if (used > bytes) break;
     end += units;

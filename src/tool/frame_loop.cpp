@@ -85,32 +85,52 @@ void DrawPresetIcon(int32_t icon, int32_t top) {
   DrawSpriteCounted(icon, 39 - PreviewScale * (w / 2), top + 32 - PreviewScale * (h / 2), 0, 1);
 }
 
-void DrawPresetRow(const std::shared_ptr<data>& preset, int32_t top) {
-  Colour colour = kBlack;
-  if (MouseInRect(7, top, 64, 64) && UiState == kUiIdle) {
-    colour = kPresetHover;
-    if (FreshPress()) {
-      MouseConsumed = 1;
-      ApplyPreset(*preset);
-    }
+// The row's square colour; a fresh press on the square loads the preset.
+// Rows outside the window take presses too: while a button is held the
+// pointer can read outside it.
+Colour PresetRowColour(const data& preset, int32_t top) {
+  if (!MouseInRect(7, top, 64, 64) || UiState != kUiIdle) return kBlack;
+  if (FreshPress()) {
+    MouseConsumed = 1;
+    ApplyPreset(preset);
   }
+  return kPresetHover;
+}
+
+// A row spans its whole pitch, the name below the square included.
+bool PresetRowShows(int32_t top) {
+  return top < engine::VirtualHeight && wrap_add(top, kPresetPitch) > 0;
+}
+
+// Rows out of sight are not drawn, so that their icons leave the draw budget
+// to the rest of the screen however many presets there are.
+void DrawPresetRow(const data& preset, int32_t top) {
+  const Colour colour = PresetRowColour(preset, top);
+  if (!PresetRowShows(top)) return;
   FillRect(7, top, 64, 64, colour);
-  DrawPresetIcon(preset->icon, top);
+  DrawPresetIcon(preset.icon, top);
   SetColour(kBlack);
   SetScaleXY(1.0f);
   SelectFont(1, 0);
-  DrawTextAligned(6, top + 65, preset->name, 0, 0);
+  DrawTextAligned(6, top + 65, preset.name, 0, 0);
 }
 
 void DrawPresetColumn(int32_t& scroll) {
   FillRect(5, 18, 72, 800, kColumnBackground);
   int32_t top = wrap_add(scroll, 22);
   ScrollPresetColumn(scroll);
-  PresetList.ForEach([&](const std::shared_ptr<data>& preset) {
-    PresetCursor = preset;
-    DrawPresetRow(preset, top);
+  // The walk runs over every preset on every pass, so it reads the links
+  // alone: copying a record's pointer would visit its use count too. No row
+  // changes the list.
+  const auto& presets = PresetList.Links();
+  for (const std::shared_ptr<data>& preset : presets) {
+    DrawPresetRow(*preset, top);
     top = wrap_add(top, kPresetPitch);
-  });
+  }
+  if (presets.empty()) return;
+  PresetCursor = presets.back();
+  // The top bar writes in the rows' font, also on a pass where none shows.
+  SelectFont(1, 0);
 }
 
 void DrawTopBar() {
@@ -217,15 +237,41 @@ Colour EditName() {
   return kNameEditing;
 }
 
+// The longest end of `text`, cut between characters, at most `room` pixels
+// wide in the current font. The width is a sum over the code units, so each
+// character dropped from the front takes exactly its own width off.
+Text TailWithin(const Text& text, int32_t room) {
+  int32_t width = fw_text_width(text);
+  size_t start = 0;
+  while (width > room && start < text.size()) {
+    const size_t units = platform::CharacterUnitsAt(text, start);
+    width = wrap_sub(width, fw_text_width(text.substr(start, units)));
+    start += units;
+  }
+  return text.substr(start);
+}
+
+// A name too wide for the box shows its end, where the typing happens, up to
+// the body's right edge.
+void DrawSpriteName() {
+  constexpr int32_t kTextX = 133, kTextY = 576, kBodyRight = 329;
+  constexpr int32_t kRoom = kBodyRight - kTextX;
+  SetColour(kBlack);
+  SelectFont(1, 1);
+  if (fw_text_width(SpriteName) <= kRoom) {
+    DrawTextAligned(kTextX, kTextY, SpriteName, 0, 1);
+  } else {
+    DrawTextAligned(kBodyRight, kTextY, TailWithin(SpriteName, kRoom), 2, 1);
+  }
+}
+
 void DrawNameBox() {
   FillRect(130, 566, 200, 20, kBlack);
   Colour body = kGrey;
   if (MouseInRect(130, 566, 200, 20) || NameBoxActive == 1 || UiState == kUiNameEditing)
     body = EditName();
   FillRect(131, 567, 198, 18, body);
-  SetColour(kBlack);
-  SelectFont(1, 1);
-  DrawTextAligned(133, 576, SpriteName, 0, 1);
+  DrawSpriteName();
 }
 
 void DrawButtons(const LoopState& loop) {

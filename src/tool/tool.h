@@ -55,7 +55,7 @@ enum LayerOffset : int32_t {
 enum MovementOffset : int32_t { kMovePercent = 1, kMoveWaveY = 2, kMoveWaveX = 3, kMoveCycle = 4 };
 
 extern platform::List<data> PresetList;
-// The record the preset scan and the preset column are visiting.
+// The record the preset scan or the preset column visited last.
 extern std::shared_ptr<data> PresetCursor;
 
 int32_t LoadPresetList();

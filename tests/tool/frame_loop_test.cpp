@@ -5,6 +5,7 @@
 #include <functional>
 #include <set>
 
+#include "tool/tool_draw.h"
 #include "tool_stage.h"
 
 namespace {
@@ -47,8 +48,18 @@ class FrameLoopTest : public ::testing::Test {
     EXPECT_THROW(tool::RunSpriteToolLoop(), StopLoop);
     stage_.host().on_present = nullptr;
   }
-  uint32_t Pixel(int32_t x, int32_t y) {
-    return stage_.host().LastFrame()[size_t(y) * 800 + size_t(x)] & 0xFFFFFFu;
+  uint32_t Pixel(int32_t x, int32_t y) { return At(stage_.host().LastFrame(), x, y); }
+  static uint32_t At(const std::vector<uint32_t>& frame, int32_t x, int32_t y) {
+    return frame[size_t(y) * 800 + size_t(x)] & 0xFFFFFFu;
+  }
+  // The pixels of a w x h rectangle of a shown frame, row by row.
+  static std::vector<uint32_t> Area(const std::vector<uint32_t>& frame, int32_t x, int32_t y,
+                                    int32_t w, int32_t h) {
+    std::vector<uint32_t> pixels;
+    for (int32_t row = y; row < y + h; ++row) {
+      for (int32_t column = x; column < x + w; ++column) pixels.push_back(At(frame, column, row));
+    }
+    return pixels;
   }
 
   // The passes that regenerated a frame: the generator moved away from the
@@ -202,6 +213,49 @@ TEST_F(FrameLoopTest, ANameTypedToTheLimitSavesItsPresetAndBuildsBothSheets) {
   }
 }
 
+// The name box's body, as the tool fills it while the box is not in use,
+// with `text` drawn black at (x, 576) aligned by `h` in the name's font.
+std::vector<uint32_t> NameBodyWith(const Text& text, int32_t x, int32_t h) {
+  engine::ResetDrawState();
+  tool::FillRect(131, 567, 198, 18, tool::kGrey);
+  tool::SetColour(tool::kBlack);
+  engine::SelectFont(1, 1);
+  engine::DrawTextAligned(x, 576, text, h, 1);
+  const platform::PixmapRef grabbed = fw_grab_pixmap(131, 567, 198, 18);
+  std::vector<uint32_t> pixels;
+  for (int32_t y = 0; y < 18; ++y) {
+    for (int32_t x = 0; x < 198; ++x) pixels.push_back(fw_read_pixel(grabbed, x, y) & 0xFFFFFFu);
+  }
+  return pixels;
+}
+
+TEST_F(FrameLoopTest, ANameWiderThanItsBoxShowsItsEndInsideTheBody) {
+  const Text wide_name = Text(150, u'W') + u"End";
+  std::vector<std::vector<uint32_t>> frames;
+  Run(3, [&](int32_t pass) {
+    frames.push_back(stage_.host().LastFrame());
+    tool::SpriteName = pass == 1 ? Text() : wide_name;
+  });
+  const std::vector<uint32_t>&fitting = frames[0], &empty = frames[1], &wide = frames[2];
+  for (int32_t y = 0; y < 600; ++y) {
+    for (int32_t x = 0; x < 800; ++x) {
+      if (x >= 131 && x < 329 && y >= 567 && y < 585) continue;
+      ASSERT_EQ(At(wide, x, y), At(empty, x, y)) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(Area(fitting, 131, 567, 198, 18), NameBodyWith(u"NameYourSprite", 133, 0));
+
+  // The end sits against the body's right edge.
+  engine::SelectFont(1, 1);
+  const int32_t end_width = fw_text_width(u"End");
+  const std::vector<uint32_t> end_alone = NameBodyWith(u"End", 329, 2);
+  for (int32_t y = 0; y < 18; ++y) {
+    for (int32_t x = 198 - end_width; x < 198; ++x) {
+      ASSERT_EQ(At(wide, 131 + x, 567 + y), end_alone[size_t(y * 198 + x)]) << x << "," << y;
+    }
+  }
+}
+
 TEST_F(FrameLoopTest, TileViewClosesOnAPressUnlessSaveUsedItFirst) {
   Click(3, 3, 370, 575);  // Tile
   Click(6, 6, 100, 575);  // Save acts first: the view stays
@@ -236,6 +290,24 @@ TEST_F(FrameLoopTest, FivePresetsScrollByWheelAndArrowsWithinTheirRange) {
   EXPECT_EQ(offsets[6], -24 - 32);
   EXPECT_EQ(offsets[8], -320);
   EXPECT_EQ(offsets[10], 0);
+}
+
+// Rows out of sight cost no draws: with more presets than the budget, it
+// still reaches the rows that show, the preview and the palette swatch.
+TEST_F(FrameLoopTest, PresetsBeyondTheDrawBudgetLeaveTheScreenAsAnAmpleBudgetDrawsIt) {
+  for (int32_t i = 0; i < 60; ++i) stage_.AddPreset("p" + std::to_string(i));
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 60);
+  std::vector<uint32_t> ample;
+  Run(2, [&](int32_t pass) {
+    if (pass != 1) return;
+    ample = stage_.host().LastFrame();
+    engine::DrawLimits[1] = 40;
+  });
+  const std::vector<uint32_t>& tight = stage_.host().LastFrame();
+  EXPECT_EQ(Area(tight, 670, 470, 130, 130), Area(ample, 670, 470, 130, 130));
+  EXPECT_EQ(Area(tight, 0, 0, 18, 18), Area(ample, 0, 0, 18, 18));
+  EXPECT_EQ(Area(tight, 5, 18, 72, 570), Area(ample, 5, 18, 72, 570));
 }
 
 TEST_F(FrameLoopTest, ATallNarrowSpriteIsPreviewedAtScaleTwoAndTilesTheSheet) {
