@@ -160,7 +160,8 @@ class PendingSave {
   bool IsOpen() const { return file_ != nullptr; }
   // A stream handle for the fw_write_ operations; 0 when not open.
   int32_t Stream();
-  // Appends bytes; false once any write has failed.
+  // Appends bytes; false when they could not be written, and then no
+  // commit succeeds.
   bool Write(const void* bytes, size_t size);
   // Moves the written file over the target; 1 on success.
   int32_t Commit();
