@@ -362,9 +362,9 @@ int32_t fw_graphics_mode_exists(int32_t width, int32_t height, int32_t depth, in
 // any other depth (in bits per pixel). `rate` paces synced flips; `flags` is
 // not used. 1 when the window opened, 0 when it could not be opened.
 int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate, int32_t flags);
-// Why the last fw_open_graphics failed, in a few plain words, such as "no
-// display is available (DISPLAY is not set)"; empty when it did not fail or
-// the host gave no reason.
+// Why the host could not open the last window it was asked for, in a few
+// plain words, such as "no display is available (DISPLAY is not set)"; empty
+// when that window opened or the host gave no reason.
 Text fw_window_failure();
 void fw_close_graphics();
 void fw_set_app_title(const Text& title);

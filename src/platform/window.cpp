@@ -22,7 +22,6 @@ struct WindowState {
   Text title;
   bool cursor_shown = true;
   bool terminate_requested = false;
-  Text open_failure;  // why the last fw_open_graphics failed
   // Software pacing: when the last frame was due, and the part of a
   // millisecond (in 1/rate units) that the whole-millisecond periods lost.
   bool paced_before = false;
@@ -128,15 +127,11 @@ int32_t fw_graphics_mode_exists(int32_t width, int32_t height, int32_t depth, in
 int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t rate,
                          int32_t /*flags*/) {
   platform::WindowState& state = State();
-  state.open_failure.clear();
   if (!platform::SensibleSize(width, height)) return 0;
   platform::Host& host = CurrentHost();
   if (host.WindowOpen()) host.CloseWindow();
   bool fullscreen = depth != 0;
-  if (!host.OpenWindow(width, height, fullscreen, depth, platform::ToUtf8(state.title))) {
-    state.open_failure = platform::FromUtf8(host.WindowFailure());
-    return 0;
-  }
+  if (!host.OpenWindow(width, height, fullscreen, depth, platform::ToUtf8(state.title))) return 0;
   host.ShowCursor(state.cursor_shown);
   state.rate = rate > 0 ? rate : 0;
   state.paced_before = false;
@@ -144,7 +139,8 @@ int32_t fw_open_graphics(int32_t width, int32_t height, int32_t depth, int32_t r
   return 1;
 }
 
-Text fw_window_failure() { return State().open_failure; }
+// The host keeps the reason; it clears it at every window it opens.
+Text fw_window_failure() { return platform::FromUtf8(CurrentHost().WindowFailure()); }
 
 void fw_close_graphics() {
   platform::Host& host = CurrentHost();
