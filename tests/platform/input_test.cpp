@@ -301,8 +301,9 @@ void PushButton(Uint32 type) {
 class SdlHostInput : public ::testing::Test {
  protected:
   void SetUp() override {
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    // After the host is swapped in: the old one quits SDL, which forgets hints.
     platform_stage::UseSdlHost();
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     ASSERT_EQ(fw_open_graphics(80, 60, 0, 60, 0), 1);
     rt_delay(2);
     fw_flush_keys();  // the window's own events
