@@ -109,6 +109,9 @@ extern float BackdropTarget[3];
 // a whole panel height above the screen closed.
 extern int32_t OptionsPanelY;
 constexpr int32_t kOptionsPanelClosedY = -300;
+// 1 while a mouse button that was held over the shown panel stays held: the
+// press is the panel's even where the pointer has left it.
+extern int32_t OptionsPanelHoldsPress;
 
 // Text entry (text_entry.cpp).
 extern int32_t BackspaceRepeat;
@@ -244,6 +247,10 @@ int32_t SettingChooserRow(int32_t index, int32_t x, int32_t y, int32_t icon_base
                           const Text& o6);
 int32_t VolumeSlider(int32_t value, int32_t x, int32_t y, const Text& label);
 int32_t KeyBindingRow(int32_t key_index, int32_t x, int32_t y);
+// Whether the options panel has the pointer: the panel as it shows lies under
+// it, or a press that met the panel is still held. What lies beneath the
+// panel then sees neither the pointer nor a press.
+bool OptionsPanelHasPointer();
 
 // ---------------------------------------------------------------------------
 // Engine speed test

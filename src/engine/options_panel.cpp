@@ -7,6 +7,7 @@
 namespace engine {
 
 int32_t OptionsPanelY = kOptionsPanelClosedY;
+int32_t OptionsPanelHoldsPress = 0;
 
 namespace {
 
@@ -22,6 +23,20 @@ constexpr int32_t kFrameJoyButton = 10;
 constexpr int32_t kFrameBarLeft = 21;
 constexpr int32_t kFrameBarRight = 22;
 constexpr int32_t kFrameKnob = 23;
+
+// The panel covers the rows from the top of the screen down to its edge line.
+bool PanelCoversPointer() {
+  return OptionsPanelY > kOptionsPanelClosedY && MouseY < OptionsPanelY + kPanelHeight;
+}
+
+// Taken before the slide, at the place the frame's controls saw the panel.
+void NotePressOnPanel() {
+  if (fw_mouse_down(1) == 0 && fw_mouse_down(2) == 0 && fw_mouse_down(3) == 0) {
+    OptionsPanelHoldsPress = 0;
+  } else if (PanelCoversPointer()) {
+    OptionsPanelHoldsPress = 1;
+  }
+}
 
 void SlidePanel() {
   if (OptionsOpen == 1 && OptionsPanelY < 0) OptionsPanelY += kPanelSlideStep;
@@ -250,8 +265,11 @@ int32_t KeyBindingRow(int32_t key_index, int32_t x, int32_t y) {
   return 0;
 }
 
+bool OptionsPanelHasPointer() { return OptionsPanelHoldsPress == 1 || PanelCoversPointer(); }
+
 int32_t OptionsMenuFrame() {
   MouseHit1 = fw_mouse_hit(1);
+  NotePressOnPanel();
   SlidePanel();
   if (OptionsPanelY <= kOptionsPanelClosedY) return 0;
   fw_set_image_font(FontTable[2]);

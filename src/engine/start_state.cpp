@@ -65,6 +65,7 @@ void ResetHub() {
   NoticeList.Clear();
   PopupList.Clear();
   OptionsPanelY = kOptionsPanelClosedY;
+  OptionsPanelHoldsPress = 0;
 }
 
 void ResetDrawing() {

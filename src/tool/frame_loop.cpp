@@ -24,11 +24,11 @@ namespace {
 
 using engine::DrawSpriteCounted;
 using engine::DrawTextAligned;
-using engine::MouseInRect;
 using engine::SelectFont;
 using engine::SetScaleXY;
 
 constexpr int32_t kPresetPitch = 80;
+constexpr int32_t kTopBarHeight = 18;
 constexpr Colour kColumnBackground{130, 100, 100};
 constexpr Colour kPresetHover{100, 60, 20};
 constexpr Colour kYellow{255, 255, 0};
@@ -85,11 +85,16 @@ void DrawPresetIcon(int32_t icon, int32_t top) {
   DrawSpriteCounted(icon, 39 - PreviewScale * (w / 2), top + 32 - PreviewScale * (h / 2), 0, 1);
 }
 
+// Whether the pointer is on the part of a row's square that shows: the top
+// bar covers the rows above it. Rows outside the window take presses too:
+// while a button is held the pointer can read outside it.
+bool PointerOnPresetSquare(int32_t top) {
+  return MouseInToolRect(7, top, 64, 64) && engine::MouseY >= kTopBarHeight;
+}
+
 // The row's square colour; a fresh press on the square loads the preset.
-// Rows outside the window take presses too: while a button is held the
-// pointer can read outside it.
 Colour PresetRowColour(const data& preset, int32_t top) {
-  if (!MouseInRect(7, top, 64, 64) || UiState != kUiIdle) return kBlack;
+  if (!PointerOnPresetSquare(top) || UiState != kUiIdle) return kBlack;
   if (FreshPress()) {
     MouseConsumed = 1;
     ApplyPreset(preset);
@@ -116,7 +121,7 @@ void DrawPresetRow(const data& preset, int32_t top) {
 }
 
 void DrawPresetColumn(int32_t& scroll) {
-  FillRect(5, 18, 72, 800, kColumnBackground);
+  FillRect(5, kTopBarHeight, 72, 800, kColumnBackground);
   int32_t top = wrap_add(scroll, 22);
   ScrollPresetColumn(scroll);
   // The walk runs over every preset on every pass, so it reads the links
@@ -134,7 +139,7 @@ void DrawPresetColumn(int32_t& scroll) {
 }
 
 void DrawTopBar() {
-  FillRect(0, 0, engine::VirtualWidth, 18, kBlack);
+  FillRect(0, 0, engine::VirtualWidth, kTopBarHeight, kBlack);
   FillRect(0, 0, 18, 18, kWhite);
   FillRect(1, 1, 16, 16, kBlack);
   SetColour(kWhite);
@@ -164,7 +169,7 @@ constexpr Button kNewButton{755, 425, 755, 425, 40, 40, u"N", 765, 445, u"ew", 7
 
 // Draws the button; true when a fresh press lands on it in this pass.
 bool DrawButton(const Button& button) {
-  const bool over = MouseInRect(button.hit_x, button.hit_y, button.hit_w, button.hit_h) == 1;
+  const bool over = MouseInToolRect(button.hit_x, button.hit_y, button.hit_w, button.hit_h);
   FillRect(button.x, button.y, 40, 40, kBlack);
   FillRect(button.x + 1, button.y + 1, 38, 38, over ? kButtonHover : kGrey);
   SelectFont(1, 5);
@@ -229,7 +234,7 @@ Colour EditName() {
     NameBoxActive = 0;
     UiState = kUiIdle;
   }
-  if (MouseInRect(130, 566, 200, 20) == 0 && LeftHeld()) {
+  if (!MouseInToolRect(130, 566, 200, 20) && LeftHeld()) {
     MouseConsumed = 1;
     UiState = kUiIdle;
     NameBoxActive = 0;
@@ -268,7 +273,7 @@ void DrawSpriteName() {
 void DrawNameBox() {
   FillRect(130, 566, 200, 20, kBlack);
   Colour body = kGrey;
-  if (MouseInRect(130, 566, 200, 20) || NameBoxActive == 1 || UiState == kUiNameEditing)
+  if (MouseInToolRect(130, 566, 200, 20) || NameBoxActive == 1 || UiState == kUiNameEditing)
     body = EditName();
   FillRect(131, 567, 198, 18, body);
   DrawSpriteName();
@@ -313,7 +318,7 @@ constexpr Opener kSettingsOpener{kUiSettingsMenu, 300, 0, 200, 18, ShowSettingsM
 
 // Openers ignore MouseConsumed, so a press on another opener switches menus.
 void RunOpener(const Opener& opener) {
-  const bool pressed = MouseInRect(opener.x, opener.y, opener.w, opener.h) && LeftHeld();
+  const bool pressed = MouseInToolRect(opener.x, opener.y, opener.w, opener.h) && LeftHeld();
   if (!pressed && UiState != opener.state) return;
   if (UiState == kUiIdle) MouseConsumed = 1;
   UiState = opener.state;

@@ -13,7 +13,6 @@ int32_t PreviousHoverWidth = 0, PreviousHoverHeight = 0;
 namespace {
 
 using engine::DrawTextAligned;
-using engine::MouseInRect;
 using engine::SelectFont;
 
 constexpr Colour kSubtitleCream{255, 255, 180};
@@ -44,7 +43,7 @@ const MenuRow kSpritesheetRows[] = {
 
 // A press outside an open overlay's box closes it without using the press.
 void CloseOnPressOutside(int32_t x, int32_t y, int32_t w, int32_t h) {
-  if (MouseInRect(x, y, w, h) == 0 && FreshPress()) UiState = kUiIdle;
+  if (!MouseInToolRect(x, y, w, h) && FreshPress()) UiState = kUiIdle;
 }
 
 void ShowDropDown(int32_t left, std::span<const MenuRow> rows) {
@@ -55,7 +54,7 @@ void ShowDropDown(int32_t left, std::span<const MenuRow> rows) {
   int32_t y = 24;
   for (const MenuRow& row : rows) {
     Colour colour = kBlack;
-    if (MouseInRect(left, y, kMenuWidth, 13)) {
+    if (MouseInToolRect(left, y, kMenuWidth, 13)) {
       colour = kRowHover;
       if (FreshPress()) row.action();
     }
@@ -154,7 +153,7 @@ int32_t ShowSizeMenu() {
     for (int32_t row = 0; row < 8; ++row) {
       const int32_t x = 101 + kSizeCell * col, y = 23 + kSizeCell * row;
       const int32_t width = kSizeCell * (col + 1), height = kSizeCell * (row + 1);
-      if (MouseInRect(x, y, kSizeCell, kSizeCell)) {
+      if (MouseInToolRect(x, y, kSizeCell, kSizeCell)) {
         hover_width = width;
         hover_height = height;
         if (FreshPress()) ChooseSize(width, height);
@@ -190,7 +189,7 @@ int32_t ShowPaletteMenu() {
   for (int32_t i = 0; i <= count + 1; ++i) {
     const int32_t y = 24 + kRowHeight * i;
     Colour colour = kBlack;
-    if (MouseInRect(2, y, 180, 13)) {
+    if (MouseInToolRect(2, y, 180, 13)) {
       colour = kRowHover;
       if (FreshPress()) SelectPalette(i);
     }

@@ -11,7 +11,6 @@ namespace tool {
 namespace {
 
 using engine::DrawTextAligned;
-using engine::MouseInRect;
 using engine::SelectFont;
 
 enum class Kind { kSlider, kToggle, kHeading, kShapePicture, kFilterPicture };
@@ -136,7 +135,7 @@ void DrawLayerTabs(int32_t& selected_layer) {
       SetColour(LayerOn(layer) ? kGreen : kBlack);
     }
     DrawTextAligned(64 * layer + 64, 140, rt_string_from_int(layer), 1, 1);
-    if (MouseInRect(64 * layer + 40, 135, 48, 20) && FreshPress()) {
+    if (MouseInToolRect(64 * layer + 40, 135, 48, 20) && FreshPress()) {
       MouseConsumed = 1;
       selected_layer = layer;
     }

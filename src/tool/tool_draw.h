@@ -35,8 +35,17 @@ inline void FillRect(int32_t x, int32_t y, int32_t w, int32_t h, Colour c) {
 // The size under the mouse in the previous pass of the size menu (menus.cpp).
 extern int32_t PreviousHoverWidth, PreviousHoverHeight;
 
-// Whether button 1 is held in this pass.
-inline bool LeftHeld() { return fw_mouse_down(1) == 1; }
+// Whether the pointer is on the tool's screen rather than on the options
+// panel over it: only what the user sees under the pointer may act.
+inline bool PointerOnTool() { return !engine::OptionsPanelHasPointer(); }
+
+// MouseInRect for the tool's controls, which the options panel covers.
+inline bool MouseInToolRect(int32_t x, int32_t y, int32_t w, int32_t h) {
+  return PointerOnTool() && engine::MouseInRect(x, y, w, h) == 1;
+}
+
+// Whether button 1 is held in this pass, in a press of the tool's.
+inline bool LeftHeld() { return PointerOnTool() && fw_mouse_down(1) == 1; }
 
 // A press of button 1 that may still act: held and not yet used.
 inline bool FreshPress() { return LeftHeld() && MouseConsumed == 0; }

@@ -10,7 +10,6 @@ namespace tool {
 namespace {
 
 using engine::DrawTextAligned;
-using engine::MouseInRect;
 using engine::SelectFont;
 
 constexpr int32_t kTravel = 150;  // fill width of a full bar
@@ -72,11 +71,11 @@ int32_t SliderInput(int32_t x, int32_t y, int32_t min, int32_t max, int32_t valu
   if (UiState != kUiIdle || MouseConsumed != 0) return value;
   const int32_t range = wrap_sub(max, min);
   if (fw_mouse_down(2) == 1) {
-    if (MouseInRect(x, y + 12, 40, 20)) value = min;
-    if (MouseInRect(x + 56, y + 12, 40, 20)) value = wrap_add(min, range / 2);
-    if (MouseInRect(x + 112, y + 12, 40, 20)) value = max;
+    if (MouseInToolRect(x, y + 12, 40, 20)) value = min;
+    if (MouseInToolRect(x + 56, y + 12, 40, 20)) value = wrap_add(min, range / 2);
+    if (MouseInToolRect(x + 112, y + 12, 40, 20)) value = max;
   }
-  if (fw_mouse_down(1) == 1 && MouseInRect(x, y + 12, 152, 20)) {
+  if (LeftHeld() && MouseInToolRect(x, y + 12, 152, 20)) {
     const int32_t offset = wrap_sub(engine::MouseX, x + 2);
     value = engine::ClampInt(wrap_add(min, wrap_div(wrap_mul(offset, range), kDragSpan)), min, max);
   }
@@ -93,7 +92,7 @@ int32_t DrawSlider(const Text& label, int32_t x, int32_t y, int32_t min, int32_t
   FillRect(x, y + 12, 200, 16, kBlack);
   FillRect(x + 154, y + 13, 45, 14, kGrey);
   const int32_t range = wrap_sub(max, min);
-  const bool hovered = MouseInRect(x, y + 12, 152, 20) == 1;
+  const bool hovered = MouseInToolRect(x, y + 12, 152, 20);
   // A value past either end shows a bar at that end, kept to its track.
   const int32_t shown = engine::ClampInt(value, min, max);
   if (min >= 0) {
@@ -109,9 +108,9 @@ int32_t DrawToggle(const Text& label, int32_t x, int32_t y, int32_t value, int32
   SelectFont(1, 0);
   SetColour(kGrey);
   const int32_t hit_width = wrap_add(fw_text_width(label), 20);
-  if (MouseInRect(x, y + 12, hit_width, 16) && UiState == kUiIdle && MouseConsumed == 0) {
+  if (MouseInToolRect(x, y + 12, hit_width, 16) && UiState == kUiIdle && MouseConsumed == 0) {
     SetColour(kHighlightGrey);
-    if (fw_mouse_down(1) == 1) {
+    if (LeftHeld()) {
       MouseConsumed = 1;
       value = wrap_add(value, 1);
       // A value no click could have made (a damaged preset) starts over too.

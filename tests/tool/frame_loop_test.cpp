@@ -84,6 +84,16 @@ class FrameLoopTest : public ::testing::Test {
     return top;
   }
 
+  void AddFivePresets() {
+    for (int32_t i = 1; i <= 5; ++i) {
+      const std::string name = "Presets/p" + std::to_string(i);
+      stage_.WritePng(name + ".png", 8, 2);
+      stage_.Write(name + ".dat", std::string(12804, '\0'));
+    }
+    tool::LoadPresetList();
+    ASSERT_EQ(tool::PresetList.Count(), 5);
+  }
+
   tool_stage::ToolStage stage_;
   int32_t start_ = 0;
 };
@@ -268,13 +278,7 @@ TEST_F(FrameLoopTest, TileViewClosesOnAPressUnlessSaveUsedItFirst) {
 }
 
 TEST_F(FrameLoopTest, FivePresetsScrollByWheelAndArrowsWithinTheirRange) {
-  for (int32_t i = 1; i <= 5; ++i) {
-    const std::string name = "Presets/p" + std::to_string(i);
-    stage_.WritePng(name + ".png", 8, 2);
-    stage_.Write(name + ".dat", std::string(12804, '\0'));
-  }
-  tool::LoadPresetList();
-  ASSERT_EQ(tool::PresetList.Count(), 5);
+  AddFivePresets();
   At(2, Event(InputEvent::kWheel, -1));
   At(4, tool_stage::KeyDown(40));
   At(6, tool_stage::KeyUp(40));
@@ -290,6 +294,38 @@ TEST_F(FrameLoopTest, FivePresetsScrollByWheelAndArrowsWithinTheirRange) {
   EXPECT_EQ(offsets[6], -24 - 32);
   EXPECT_EQ(offsets[8], -320);
   EXPECT_EQ(offsets[10], 0);
+}
+
+// The options panel over the column, the sliders and the top bar, and the
+// top bar over a scrolled row: a press there acts only on what shows.
+TEST_F(FrameLoopTest, PressesOnWhatCoversTheToolLeaveTheToolBeneathAlone) {
+  AddFivePresets();
+  At(2, Event(InputEvent::kWheel, -1));
+  Click(4, 4, 9, 9);  // the palette button, over the first row's hidden top
+  Click(6, 6, 700, 500);
+  At(8, tool_stage::KeyDown(9));  // Tab: the panel rests open from pass 18 on
+  At(9, tool_stage::KeyUp(9));
+  Click(20, 20, 30, 140);  // frame skipping, over the second row
+  Click(23, 23, 540, 56);  // the audio driver, over the base colour sliders
+  // Master Volume dragged over the sliders, then off the panel onto a row.
+  PointerFor(26, 560, 95);
+  At(26, Event(InputEvent::kMouseDown, 1, 560, 95));
+  PointerFor(28, 39, 380);
+  At(30, tool_stage::MouseUp(1));
+  Click(32, 32, 39, 380);  // below the panel the row takes the press
+  std::vector<int32_t> states;
+  std::vector<Text> names;
+  Run(33, [&](int32_t) {
+    states.push_back(tool::UiState);
+    names.push_back(tool::SpriteName);
+    ASSERT_TRUE(std::all_of(std::begin(tool::ToolSettings), std::end(tool::ToolSettings),
+                            [](int32_t value) { return value == 0; }));
+  });
+  EXPECT_EQ(states[3], tool::kUiPaletteMenu);
+  EXPECT_EQ(engine::EngineSettings[11], 560 - 520 + 2);
+  for (int32_t pass = 1; pass <= 31; ++pass)
+    ASSERT_EQ(names[size_t(pass - 1)], u"NameYourSprite") << pass;
+  EXPECT_EQ(names[31], tool::PresetList.Links().back()->name);
 }
 
 // Rows out of sight cost no draws: with more presets than the budget, it
