@@ -28,13 +28,14 @@ struct Buttons {
   void Release(int32_t index) {
     if (Valid(index)) held[size_t(index)] = false;
   }
+  void ReleaseAll() { held.fill(false); }
   int32_t Down(int32_t index) const { return Valid(index) && held[size_t(index)] ? 1 : 0; }
   int32_t TakePresses(int32_t index) {
     if (!Valid(index)) return 0;
     return std::exchange(presses[size_t(index)], 0);
   }
   void Clear() {
-    held.fill(false);
+    ReleaseAll();
     presses.fill(0);
   }
 };
@@ -85,6 +86,12 @@ void Apply(InputState& state, const InputEvent& event) {
       break;
     case InputEvent::kQuit:
       RequestTerminate();
+      break;
+    case InputEvent::kFocusLost:
+      // Nothing held stays held: its release will not come here. Presses
+      // made before still count.
+      state.keys.ReleaseAll();
+      state.mouse.ReleaseAll();
       break;
   }
 }

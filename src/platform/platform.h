@@ -610,7 +610,19 @@ struct DisplayMode {
 
 // Input events delivered by a host's event pump, in window pixels.
 struct InputEvent {
-  enum Kind { kKeyDown, kKeyUp, kChar, kMouseMove, kMouseDown, kMouseUp, kWheel, kQuit };
+  // kFocusLost: the window lost the focus or was hidden, so that the
+  // releases of what is held now go elsewhere.
+  enum Kind {
+    kKeyDown,
+    kKeyUp,
+    kChar,
+    kMouseMove,
+    kMouseDown,
+    kMouseUp,
+    kWheel,
+    kQuit,
+    kFocusLost
+  };
   Kind kind;
   int32_t code = 0;  // virtual-key code, character code, button or wheel steps
   float x = 0, y = 0;

@@ -97,6 +97,13 @@ void AppendText(const char* utf8, std::vector<InputEvent>& out) {
   }
 }
 
+// Releases made while the window has no focus or does not show never
+// reach it: a window-manager shortcut may hide it in the middle of a drag.
+bool LosesInput(const SDL_WindowEvent& window) {
+  return window.event == SDL_WINDOWEVENT_FOCUS_LOST || window.event == SDL_WINDOWEVENT_HIDDEN ||
+         window.event == SDL_WINDOWEVENT_MINIMIZED;
+}
+
 InputEvent MouseEvent(InputEvent::Kind kind, int32_t code, int32_t x, int32_t y) {
   InputEvent event{kind};
   event.code = code;
@@ -379,6 +386,7 @@ void SdlHost::PumpEvents(std::vector<InputEvent>& out) {
         break;
       case SDL_WINDOWEVENT:
         NoteWindowEvent(event.window);
+        if (LosesInput(event.window)) out.push_back({InputEvent::kFocusLost});
         break;
       case SDL_RENDER_TARGETS_RESET:
       case SDL_RENDER_DEVICE_RESET:

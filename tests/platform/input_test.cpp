@@ -326,6 +326,27 @@ TEST_F(SdlHostInput, AKeyHeldForAFrameIsSeenHeldAndAQuickClickIsCounted) {
   EXPECT_EQ(fw_mouse_hit(1), 1);
 }
 
+// Their releases go elsewhere, as when a shortcut hides the window mid-drag.
+TEST_F(SdlHostInput, WhatIsHeldWhenTheWindowLosesFocusOrHidesCountsAsReleased) {
+  for (auto window_event :
+       {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_HIDDEN, SDL_WINDOWEVENT_MINIMIZED}) {
+    PushButton(SDL_MOUSEBUTTONDOWN);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a);
+    rt_delay(1);
+    ASSERT_EQ(fw_mouse_down(1), 1);
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = window_event;
+    SDL_PushEvent(&event);
+    rt_delay(1);
+    EXPECT_EQ(fw_mouse_down(1), 0) << int(window_event);
+    EXPECT_EQ(fw_key_down(65), 0) << int(window_event);
+    EXPECT_EQ(fw_mouse_hit(1), 1);
+    PushKey(SDL_KEYUP, SDL_SCANCODE_A, SDLK_a);
+    fw_flush_keys();
+  }
+}
+
 TEST_F(SdlHostInput, EventsArrivingBetweenPumpsWaitForTheNextOne) {
   std::vector<int32_t> presses;
   for (int32_t i = 0; i < 20; ++i) {
