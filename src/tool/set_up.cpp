@@ -57,6 +57,17 @@ int32_t CreateBlankScreen() {
   return image;
 }
 
+// A new sheet holding the pixels of the one it replaces: an Apply in the
+// options panel runs the set-up again, also while a spritesheet is being
+// built into the sheet, and the build must not lose the cells it made.
+int32_t CreateSheetKeeping(int32_t old_sheet) {
+  const int32_t sheet = fw_create_image(512, 512, 1, 9);
+  if (old_sheet == 0) return sheet;
+  fw_copy_pixmap_into_image(fw_lock_image(old_sheet, 0, 1, 0), sheet, 0, 0, 0);
+  fw_unlock_image(old_sheet, 0);
+  return sheet;
+}
+
 void ListPalettes() {
   PaletteCount = 0;
   engine::FolderTrip trip;
@@ -79,7 +90,7 @@ int32_t SetUpSpriteTool() {
   rt_replace_handle(BlankScreenImage, CreateBlankScreen());
   ListPalettes();
   rt_replace_handle(LayerImage, fw_create_image(128, 128, 10, 9));
-  rt_replace_handle(SheetImage, fw_create_image(512, 512, 1, 9));
+  rt_replace_handle(SheetImage, CreateSheetKeeping(SheetImage));
   LoadPresetList();
   return 0;
 }

@@ -182,6 +182,23 @@ TEST_F(Spritesheets, SameSeedGivesTheSameSheetAndTheStateIsRestored) {
   EXPECT_EQ(tool::SpriteSeed, kStartSeed);
 }
 
+// The panel's Apply runs the tool's set-up again, which makes a new sheet.
+TEST_F(Spritesheets, AnApplyInTheMiddleOfABuildKeepsTheSheet) {
+  UseSize(32, 32);
+  const Pixels plain = Build(tool::BuildBatchSpritesheet);
+  const int32_t sheet_before = tool::SheetImage;
+  platform::ScriptedHost& host = stage_.host();
+  const int32_t start = host.Presents();
+  host.QueueAtFrame(start + 2, tool_stage::KeyDown(9));  // Tab opens the panel
+  host.QueueAtFrame(start + 3, tool_stage::KeyUp(9));
+  host.QueueAtFrame(start + 14, tool_stage::MouseMove(24, 284));  // on "Apply"
+  host.QueueAtFrame(start + 15, tool_stage::MouseDown(1));
+  host.QueueAtFrame(start + 16, tool_stage::MouseUp(1));
+  EXPECT_EQ(Build(tool::BuildBatchSpritesheet), plain);
+  EXPECT_NE(tool::SheetImage, sheet_before);
+  EXPECT_EQ(engine::OptionsOpen, 0);
+}
+
 TEST_F(Spritesheets, SeedsNearTheTopOfTheRangeWrapIntoTheNextSeed) {
   // seed + a draw of up to seed passes 2^31 - 1: the step wraps, never faults.
   const int32_t high_seed = 2147483000;
