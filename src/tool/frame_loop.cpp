@@ -302,7 +302,7 @@ void DrawPreview(const LoopState& loop) {
   SetColour(kWhite);
   SetScaleXY(1.0f);
   DrawSpriteCounted(PreviewImage, vw - 65 - (PreviewScale * SpriteWidth) / 2,
-                    vh - 65 - (PreviewScale * SpriteHeight) / 2, loop.ShownFrame(), 1);
+                    vh - 65 - (PreviewScale * SpriteHeight) / 2, StoredFrame(loop.ShownFrame()), 1);
 }
 
 struct Opener {
@@ -345,10 +345,14 @@ void RunOverlays() {
 }  // namespace
 
 void RemakeSpriteImage() {
-  constexpr int32_t kFrames = 128;
   constexpr int32_t kMaskedAndDynamic = 9;
   rt_replace_handle(SpriteImage,
-                    fw_create_image(SpriteWidth, SpriteHeight, kFrames, kMaskedAndDynamic));
+                    fw_create_image(SpriteWidth, SpriteHeight, kStoredFrames, kMaskedAndDynamic));
+}
+
+int32_t StoredFrame(int32_t frame) {
+  if (frame < kStoredFrames) return frame;
+  return 1 + (frame - 1) % (kStoredFrames - 1);
 }
 
 int32_t FitScale(int32_t side, int32_t w, int32_t h) {

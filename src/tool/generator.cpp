@@ -49,13 +49,15 @@ struct Hsl {
   int32_t light;
 };
 
-// What one call needs everywhere: the sprite size, the frame, the coin
-// that decides every random mirror of the call, and the shape or filter
-// cell column and row under each sprite column and row.
+// What one call needs everywhere: the sprite size, the frame and where the
+// images store it, the coin that decides every random mirror of the call,
+// and the shape or filter cell column and row under each sprite column and
+// row.
 struct FrameJob {
   int32_t width;
   int32_t height;
   int32_t frame;
+  int32_t stored_frame;
   int32_t mirror_coin;
   std::array<int32_t, kCanvasSize> cell_x;  // x * 64 / width
   std::array<int32_t, kCanvasSize> cell_y;  // y * 64 / height
@@ -296,7 +298,7 @@ void ComposeLayers(const FrameJob& job) {
   for (int32_t layer = 1; layer <= kShownLayers; ++layer)
     if (Setting(kLayerStride * layer + kLayerOn) == 1)
       engine::DrawSpriteCounted(LayerImage, 0, 0, layer, kBudgetSlot);
-  GrabFrameToImage(SpriteImage, 0, 0, job.frame);
+  GrabFrameToImage(SpriteImage, 0, 0, job.stored_frame);
   GrabFrameToImage(LayerImage, 0, 0, 0);
 }
 
@@ -366,8 +368,8 @@ void ClearAroundPreview(FrameEdit& preview, const FrameJob& job, int32_t scale) 
 }
 
 void FinishFrame(const FrameJob& job) {
-  FrameEdit sprite(fw_lock_image(SpriteImage, job.frame, 1, 1), job.width, job.height);
-  FrameEdit preview(fw_lock_image(PreviewImage, job.frame, 1, 1), kCanvasSize, kCanvasSize);
+  FrameEdit sprite(fw_lock_image(SpriteImage, job.stored_frame, 1, 1), job.width, job.height);
+  FrameEdit preview(fw_lock_image(PreviewImage, job.stored_frame, 1, 1), kCanvasSize, kCanvasSize);
   fw_set_cls_color(120, 120, 120);
   const int32_t scale = FitScale(kCanvasSize, job.width, job.height);
   PreviewScale = scale;
@@ -384,8 +386,8 @@ void FinishFrame(const FrameJob& job) {
       sprite.Set(x, y, out);
     }
   }
-  fw_unlock_image(PreviewImage, job.frame);
-  fw_unlock_image(SpriteImage, job.frame);
+  fw_unlock_image(PreviewImage, job.stored_frame);
+  fw_unlock_image(SpriteImage, job.stored_frame);
 }
 
 // The canvas is 128 x 128, and the shape sampling divides by the size.
@@ -402,7 +404,7 @@ int32_t SetColourFromHsl(int32_t hue, int32_t saturation, int32_t lightness) {
 }
 
 int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
-  FrameJob job{SpriteWidth, SpriteHeight, frame, 0, {}, {}};
+  FrameJob job{SpriteWidth, SpriteHeight, frame, StoredFrame(frame), 0, {}, {}};
   if (!SizeFitsCanvas(job.width, job.height)) {
     // Nothing sensible to paint; leave the generator as a painted frame would.
     fw_seed_rnd(wrap_add(SpriteSeed, kLayerStride * kVisitedLayers));
@@ -433,7 +435,7 @@ int32_t GenerateSpriteFrame(int32_t frame, int32_t hue_shift) {
 
   ComposeLayers(job);
   if (Setting(kAverageOn) == 1) AverageComposite(job);
-  GrabFrameToImage(SpriteImage, 0, 0, job.frame);
+  GrabFrameToImage(SpriteImage, 0, 0, job.stored_frame);
   GrabFrameToImage(LayerImage, 0, 0, 0);
   FinishFrame(job);
   return 0;

@@ -114,12 +114,13 @@ int32_t LoadPresetList() {
 }
 
 int32_t SavePreset(int32_t shown_frame) {
-  WorkPixmap = fw_lock_image(SpriteImage, shown_frame, 1, 1);
+  const int32_t icon_frame = StoredFrame(shown_frame);
+  WorkPixmap = fw_lock_image(SpriteImage, icon_frame, 1, 1);
   if (SpriteName.empty()) SpriteName = u"Autosave";
   const bool saved = IsPlainFileName(SpriteName) && SaveIntoPresetsFolder(WorkPixmap);
   engine::AddNotice((saved ? u"Saved " : u"Save Failed : ") + SpriteName, 1);
   LoadPresetList();
-  fw_unlock_image(SpriteImage, shown_frame);
+  fw_unlock_image(SpriteImage, icon_frame);
   WorkPixmap = nullptr;
   return 0;
 }

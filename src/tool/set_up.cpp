@@ -86,7 +86,7 @@ int32_t SetUpSpriteTool() {
   LoadSheet(u"../../Shapes.png", ShapesImage, ShapeCount);
   LoadSheet(u"../../Filters.png", FiltersImage, FilterCount);
   rt_replace_handle(CheckerImage, fw_load_image(u"transparent.png", -1));
-  rt_replace_handle(PreviewImage, fw_create_image(128, 128, 128, 9));
+  rt_replace_handle(PreviewImage, fw_create_image(128, 128, kStoredFrames, 9));
   rt_replace_handle(BlankScreenImage, CreateBlankScreen());
   ListPalettes();
   rt_replace_handle(LayerImage, fw_create_image(128, 128, 10, 9));

@@ -45,11 +45,12 @@ void StartTransparentSheet() {
   GrabFrameToImage(SheetImage, 0, 0, 0);
 }
 
-// Copies frame `frame` of SpriteImage to the sheet with its top-left corner at
-// (left, top); what falls outside the sheet is dropped.
+// Copies animation frame `frame` of SpriteImage to the sheet with its
+// top-left corner at (left, top); what falls outside the sheet is dropped.
 void CopyFrameToSheet(int32_t frame, int32_t left, int32_t top) {
-  fw_copy_pixmap_into_image(fw_lock_image(SpriteImage, frame, 1, 0), SheetImage, 0, left, top);
-  fw_unlock_image(SpriteImage, frame);
+  const int32_t stored = StoredFrame(frame);
+  fw_copy_pixmap_into_image(fw_lock_image(SpriteImage, stored, 1, 0), SheetImage, 0, left, top);
+  fw_unlock_image(SpriteImage, stored);
 }
 
 void ShowProgressFrame() {

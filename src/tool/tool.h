@@ -59,8 +59,8 @@ extern platform::List<data> PresetList;
 extern std::shared_ptr<data> PresetCursor;
 
 int32_t LoadPresetList();
-// Saves the current sprite under SpriteName; `shown_frame` is the frame of
-// SpriteImage the preview shows.
+// Saves the current sprite under SpriteName; `shown_frame` is the animation
+// frame the preview shows.
 int32_t SavePreset(int32_t shown_frame);
 int32_t ApplyPreset(const data& preset);
 
@@ -112,9 +112,16 @@ extern Text SpriteName;
 extern int32_t SpriteSeed;
 extern int32_t SpriteWidth, SpriteHeight;
 extern int32_t SpriteImage;
-// Makes SpriteImage anew at the working size, with a frame for each the
-// generator may paint; the old one is let go.
+// Makes SpriteImage anew at the working size, with its kStoredFrames
+// frames; the old one is let go.
 void RemakeSpriteImage();
+// The frames SpriteImage and PreviewImage hold.
+constexpr int32_t kStoredFrames = 128;
+// The frame of SpriteImage and PreviewImage that stores animation frame
+// `frame`. An animation longer than they hold (from a preset file made by
+// hand) stores its later frames by turns in frames 1 up, so that frame 0,
+// which the tile view paints too, only ever holds animation frame 0.
+int32_t StoredFrame(int32_t frame);
 extern int32_t AnimFrames;
 extern int32_t TicksPerFrame;
 extern int32_t PreviewScale;

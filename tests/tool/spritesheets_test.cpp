@@ -55,7 +55,7 @@ Pixels DirectFrame(int32_t seed, int32_t frame, int32_t hue_shift) {
   tool::SpriteSeed = seed;
   tool::GenerateSpriteFrame(frame, hue_shift);
   tool::SpriteSeed = kept;
-  return FramePixels(tool::SpriteImage, frame);
+  return FramePixels(tool::SpriteImage, tool::StoredFrame(frame));
 }
 
 // The seed that follows a whole animation of `seed`.
@@ -180,6 +180,21 @@ TEST_F(Spritesheets, SameSeedGivesTheSameSheetAndTheStateIsRestored) {
   EXPECT_EQ(tool::MouseConsumed, 1);
   EXPECT_EQ(Build(tool::BuildBatchSpritesheet), first);
   EXPECT_EQ(tool::SpriteSeed, kStartSeed);
+}
+
+// A preset file made by hand may ask for more frames than the tool stores.
+TEST_F(Spritesheets, FramesBeyondTheStoredOnesFillTheirCellsThePreviewAndAPreset) {
+  UseSize(16, 16);
+  UseLivelySettings(300);
+  Pixels sheet = Build(tool::BuildBatchSpritesheet);
+  for (int32_t frame : {127, 128, 200, 299}) {
+    const Pixels cell = Cell(sheet, frame % 32, frame / 32);
+    EXPECT_TRUE(AnyVisible(cell)) << frame;
+    ASSERT_EQ(cell, DirectFrame(kStartSeed, frame, 0)) << frame;
+  }
+  EXPECT_TRUE(AnyVisible(FramePixels(tool::PreviewImage, tool::StoredFrame(299))));
+  tool::SavePreset(299);
+  EXPECT_EQ(tool_stage::ToolStage::Notices().back(), u"Saved NameYourSprite");
 }
 
 // The panel's Apply runs the tool's set-up again, which makes a new sheet.
