@@ -386,14 +386,7 @@ bool MoveToFreeName(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-PendingSave::PendingSave(const Text& target) : target_(OsPath(target)) {
-  const int32_t mode = ModeToKeep(target_);
-  if (mode != kRefused) Open(FolderOf(target_), mode);
-}
-
-PendingSave::PendingSave(const NewFileIn& place) { Open(OsPath(place.folder), kDefaultMode); }
-
-void PendingSave::Open(const std::string& folder, int32_t mode_to_keep) {
+void FileBeingSaved::Open(const std::string& folder, int32_t mode_to_keep) {
   RemoveLeftoverTemporaries(folder);
   const int fd = CreateTemporary(folder, temporary_);
   if (fd >= 0 && (mode_to_keep == kDefaultMode || ::fchmod(fd, mode_t(mode_to_keep)) == 0)) {
@@ -407,41 +400,46 @@ void PendingSave::Open(const std::string& folder, int32_t mode_to_keep) {
   temporary_.clear();
 }
 
-PendingSave::~PendingSave() {
+FileBeingSaved::~FileBeingSaved() {
   if (file_) file_->Close();
   if (stream_ != 0) rt_release_handle(stream_);
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
-int32_t PendingSave::Stream() {
+int32_t FileBeingSaved::Stream() {
   if (file_ && stream_ == 0) stream_ = rt_handle_from_object(file_);
   return stream_;
 }
 
-bool PendingSave::Write(const void* bytes, size_t size) {
+bool FileBeingSaved::Write(const void* bytes, size_t size) {
   return file_ && file_->Write(static_cast<const char*>(bytes), size);
 }
 
-// Closes the file; true when every byte reached it.
-bool PendingSave::FinishWriting() {
+bool FileBeingSaved::FinishWriting() {
   if (!file_ || temporary_.empty()) return false;
   file_->Close();
   return !file_->WriteFailed();
 }
 
+PendingSave::PendingSave(const Text& target) : target_(OsPath(target)) {
+  const int32_t mode = ModeToKeep(target_);
+  if (mode != kRefused) Open(FolderOf(target_), mode);
+}
+
 int32_t PendingSave::Commit() {
-  if (target_.empty() || !FinishWriting() || std::rename(temporary_.c_str(), target_.c_str()) != 0)
-    return 0;
-  temporary_.clear();
+  if (!FinishWriting() || std::rename(TemporaryPath().c_str(), target_.c_str()) != 0) return 0;
+  Kept();
   return 1;
 }
 
-PendingSave::NewName PendingSave::CommitAsNew(const Text& name) {
-  if (!FinishWriting()) return NewName::kFailed;
-  if (!MoveToFreeName(temporary_, OsPath(name)))
-    return errno == EEXIST ? NewName::kTaken : NewName::kFailed;
-  temporary_.clear();
-  return NewName::kSaved;
+PendingNewFile::PendingNewFile(const Text& folder) { Open(OsPath(folder), kDefaultMode); }
+
+PendingNewFile::Result PendingNewFile::CommitAs(const Text& name) {
+  if (!FinishWriting()) return Result::kFailed;
+  if (!MoveToFreeName(TemporaryPath(), OsPath(name)))
+    return errno == EEXIST ? Result::kTaken : Result::kFailed;
+  Kept();
+  return Result::kSaved;
 }
 
 }  // namespace platform
