@@ -308,27 +308,32 @@ constexpr int32_t kTemporaryAttempts = 64;
 // A save writes for well under a second, so a temporary this old belongs to
 // no save still running, in this run or another.
 constexpr time_t kLeftoverSeconds = 10 * 60;
-// The permission bits of a file made new: the folder's default.
-constexpr int32_t kDefaultMode = -1;
-constexpr int32_t kRefused = -2;
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The permission bits a save over `target` gives its file: those of the
-// regular file it replaces, so that a file the user kept private stays
-// private. kRefused where the target must stay: a folder, or a file this
-// process may not write, which the rename would replace without asking. A
-// link, FIFO, socket or device is replaced by the rename, never followed.
-int32_t ModeToKeep(const std::string& target) {
+// What a save finds where it goes.
+struct SaveTarget {
+  // A folder, or a file this process may not write, which the rename would
+  // replace without asking.
+  bool must_stay = false;
+  // The permission bits of the regular file there, for the file that
+  // replaces it, so that a file the user kept private stays private; none
+  // where no such file stands, and the folder's default applies.
+  std::optional<uint32_t> mode;
+};
+
+// A link, FIFO, socket or device is replaced by the rename, never followed.
+SaveTarget LookAtTarget(const std::string& target) {
+  const SaveTarget must_stay{true, std::nullopt}, no_file{false, std::nullopt};
   struct stat info {};
-  if (::lstat(target.c_str(), &info) != 0) return errno == ENOENT ? kDefaultMode : kRefused;
-  if (S_ISDIR(info.st_mode)) return kRefused;
-  if (!S_ISREG(info.st_mode)) return kDefaultMode;
-  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return kRefused;
-  return int32_t(info.st_mode & 0777);
+  if (::lstat(target.c_str(), &info) != 0) return errno == ENOENT ? no_file : must_stay;
+  if (S_ISDIR(info.st_mode)) return must_stay;
+  if (!S_ISREG(info.st_mode)) return no_file;
+  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return must_stay;
+  return {false, info.st_mode & 0777};
 }
 
 void RemoveLeftoverTemporaries(const std::string& folder) {
@@ -386,10 +391,10 @@ bool MoveToFreeName(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-void FileBeingSaved::Open(const std::string& folder, int32_t mode_to_keep) {
+void FileBeingSaved::Open(const std::string& folder, std::optional<uint32_t> mode) {
   RemoveLeftoverTemporaries(folder);
   const int fd = CreateTemporary(folder, temporary_);
-  if (fd >= 0 && (mode_to_keep == kDefaultMode || ::fchmod(fd, mode_t(mode_to_keep)) == 0)) {
+  if (fd >= 0 && (!mode || ::fchmod(fd, mode_t(*mode)) == 0)) {
     file_ = std::make_shared<FileStream>(fd, 0);
     return;
   }
@@ -422,8 +427,8 @@ bool FileBeingSaved::FinishWriting() {
 }
 
 PendingSave::PendingSave(const Text& target) : target_(OsPath(target)) {
-  const int32_t mode = ModeToKeep(target_);
-  if (mode != kRefused) Open(FolderOf(target_), mode);
+  const SaveTarget there = LookAtTarget(target_);
+  if (!there.must_stay) Open(FolderOf(target_), there.mode);
 }
 
 int32_t PendingSave::Commit() {
@@ -432,7 +437,7 @@ int32_t PendingSave::Commit() {
   return 1;
 }
 
-PendingNewFile::PendingNewFile(const Text& folder) { Open(OsPath(folder), kDefaultMode); }
+PendingNewFile::PendingNewFile(const Text& folder) { Open(OsPath(folder), std::nullopt); }
 
 PendingNewFile::Result PendingNewFile::CommitAs(const Text& name) {
   if (!FinishWriting()) return Result::kFailed;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -156,7 +157,9 @@ class FileBeingSaved {
  protected:
   FileBeingSaved() = default;
   ~FileBeingSaved();
-  void Open(const std::string& folder, int32_t mode_to_keep);
+  // Makes the temporary in `folder` ("" or ending in "/") with the
+  // permission bits `mode`, or the folder's default when there are none.
+  void Open(const std::string& folder, std::optional<uint32_t> mode);
   // Closes the temporary; true when every byte reached it.
   bool FinishWriting();
   const std::string& TemporaryPath() const { return temporary_; }
