@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform.h"
@@ -305,8 +306,9 @@ constexpr char kTemporaryPrefix[] = ".saving-";
 // Names are random, so that no number of leftovers can use them up; a clash
 // is rare, and a few more tries make it never matter.
 constexpr int32_t kTemporaryAttempts = 64;
-// A save writes for well under a second, so a temporary this old belongs to
-// no save still running, in this run or another.
+// A save writes for well under a second, so a temporary dated this far from
+// now belongs to no save still running, in this run or another; dated ahead
+// by as much, it was made before the clock was set back.
 constexpr time_t kLeftoverSeconds = 10 * 60;
 
 std::string FolderOf(const std::string& path) {
@@ -336,16 +338,32 @@ SaveTarget LookAtTarget(const std::string& target) {
   return {false, info.st_mode & 0777};
 }
 
+// The names saves give their temporaries: the prefix and eight hexadecimal
+// digits, or, from earlier versions, the prefix and a decimal number. Any
+// other name with the prefix is a user's file.
+bool IsTemporaryName(std::string_view name) {
+  const std::string_view prefix = kTemporaryPrefix;
+  if (!name.starts_with(prefix) || name.size() == prefix.size()) return false;
+  const std::string_view rest = name.substr(prefix.size());
+  const auto decimal = [](char c) { return c >= '0' && c <= '9'; };
+  const auto hexadecimal = [&](char c) { return decimal(c) || (c >= 'a' && c <= 'f'); };
+  return std::ranges::all_of(rest, decimal) ||
+         (rest.size() == 8 && std::ranges::all_of(rest, hexadecimal));
+}
+
+bool IsLeftOver(time_t modified, time_t now) {
+  return modified < now - kLeftoverSeconds || modified > now + kLeftoverSeconds;
+}
+
 void RemoveLeftoverTemporaries(const std::string& folder) {
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return;
-  const time_t oldest_kept = std::time(nullptr) - kLeftoverSeconds;
-  const size_t prefix = std::strlen(kTemporaryPrefix);
+  const time_t now = std::time(nullptr);
   while (const dirent* entry = ::readdir(dir)) {
-    if (std::strncmp(entry->d_name, kTemporaryPrefix, prefix) != 0) continue;
+    if (!IsTemporaryName(entry->d_name)) continue;
     struct stat info {};
     if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(info.st_mode) && info.st_mtime < oldest_kept) {
+        S_ISREG(info.st_mode) && IsLeftOver(info.st_mtime, now)) {
       ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
   }

@@ -139,8 +139,9 @@ class Stream;
 // name of its own however long the final name is, through the descriptor
 // that made it; the two kinds of save below move it into place. A save
 // dropped before that leaves the folder as it was and takes its temporary
-// away. Temporaries that a killed run left in that folder are removed once
-// they are old enough that no other run can still be writing them.
+// away. Temporaries that a killed run left in that folder, and only those,
+// are removed once they are dated far enough from now that no other run can
+// still be writing them.
 class FileBeingSaved {
  public:
   FileBeingSaved(const FileBeingSaved&) = delete;

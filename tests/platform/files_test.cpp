@@ -289,20 +289,25 @@ TEST_F(Files, ASaveKeepsTheModeOfWhatItReplacesAndLeavesAReadOnlyFileAlone) {
 }
 
 // A run killed between writing a temporary and renaming it leaves the
-// temporary behind, as every earlier version named them too.
+// temporary behind, as every earlier version named them too; only those go,
+// and only when dated far from now either way.
 TEST_F(Files, TemporariesAKilledRunLeftNeverBlockASaveAndOldOnesGo) {
-  const timespec eleven_minutes_ago[2] = {{::time(nullptr) - 660, 0}, {::time(nullptr) - 660, 0}};
-  for (int n = 1; n <= 1000; ++n) {
-    const std::string name = ".saving-" + std::to_string(n);
+  const auto write_dated = [](const std::string& name, time_t when) {
     WriteBytes(name, "left");
-    ::utimensat(AT_FDCWD, name.c_str(), eleven_minutes_ago, 0);
-  }
-  WriteBytes(".saving-now", "another run is saving");
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    ::utimensat(AT_FDCWD, name.c_str(), times, 0);
+  };
+  const time_t eleven_minutes_ago = ::time(nullptr) - 660;
+  for (int n = 1; n <= 1000; ++n) write_dated(".saving-" + std::to_string(n), eleven_minutes_ago);
+  write_dated(".saving-0123abcd", eleven_minutes_ago);
+  write_dated(".saving-89abcdef", ::time(nullptr) + 660);
+  write_dated(".saving-notes.txt", eleven_minutes_ago);
+  WriteBytes(".saving-fedcba98", "another run is saving");
   EXPECT_EQ(SaveLine(u"Setup.ini", u"saved"), 1);
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder_))
     names.insert(entry.path().filename().string());
-  EXPECT_EQ(names, (std::set<std::string>{".saving-now", "Setup.ini"}));
+  EXPECT_EQ(names, (std::set<std::string>{".saving-fedcba98", ".saving-notes.txt", "Setup.ini"}));
 }
 
 TEST(MemoryStream, ServesTheSameLineRules) {
