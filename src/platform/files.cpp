@@ -318,8 +318,10 @@ std::string FolderOf(const std::string& path) {
 
 // What a save finds where it goes.
 struct SaveTarget {
-  // A folder, or a file this process may not write, which the rename would
-  // replace without asking.
+  // A folder, or a file that the user made read-only or that this process
+  // may not write, which the rename would replace without asking. A file
+  // with no write bit stays for root too, whom the access check lets write
+  // anything.
   bool must_stay = false;
   // The permission bits of the regular file there, for the file that
   // replaces it, so that a file the user kept private stays private; none
@@ -334,7 +336,8 @@ SaveTarget LookAtTarget(const std::string& target) {
   if (::lstat(target.c_str(), &info) != 0) return errno == ENOENT ? no_file : must_stay;
   if (S_ISDIR(info.st_mode)) return must_stay;
   if (!S_ISREG(info.st_mode)) return no_file;
-  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return must_stay;
+  if ((info.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+    return must_stay;
   return {false, info.st_mode & 0777};
 }
 

@@ -175,7 +175,8 @@ class FileBeingSaved {
 
 // A save that replaces `target` (a link there is replaced, never followed)
 // and takes its permission bits. Nothing is made, and the save fails, when
-// the target is a folder or a file this process may not write.
+// the target is a folder, a file with no write bit, or a file this process
+// may not write.
 class PendingSave : public FileBeingSaved {
  public:
   explicit PendingSave(const Text& target);

@@ -278,6 +278,7 @@ TEST_F(Files, ASaveKeepsTheModeOfWhatItReplacesAndLeavesAReadOnlyFileAlone) {
   ::chmod(".", 0777);
   WriteBytes("Setup.ini", "mine");
   ::chmod("Setup.ini", 0444);
+  EXPECT_EQ(SaveLine(u"Setup.ini", u"whoever runs it"), 0);
   WriteBytes("open.ini", "");
   ::chmod("open.ini", 0666);
   EXPECT_TRUE(AsAUserWithoutRootsRights([] {
