@@ -196,17 +196,35 @@ int OpenRegularFile(const std::string& os_path, int flags, size_t most_bytes, si
   return fd;
 }
 
-// A file to write, opened only where it is a file of its own: a link in its
-// place is never followed, since it may lead to any file the user can write,
-// and a file that has a second name is not emptied through this one. It is
-// emptied only once that is known.
+// A link or a file with a second name: a write through it lands in a file
+// that is not only this name's.
+bool IsSharedName(const struct stat& info) {
+  return S_ISLNK(info.st_mode) || (S_ISREG(info.st_mode) && info.st_nlink > 1);
+}
+
+// A file to write, new and empty, that is this name's alone. A link in its
+// place is never followed, since it may lead to any file the user can
+// write, and a file with a second name is never emptied through this one:
+// the name is removed and a file of the program's own made in its place.
+// A folder, FIFO, socket or device stays, as someone put it there on purpose
+// and removing it could lose more than a log; the open fails. The file made
+// is looked at again, as the name may have changed meanwhile.
 int OpenFileToWrite(const std::string& os_path) {
   struct stat info {};
-  if (::lstat(os_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return -1;
-  int fd = ::open(os_path.c_str(),
-                  O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  int only_new = 0;
+  if (::lstat(os_path.c_str(), &info) == 0) {
+    if (IsSharedName(info)) {
+      if (::unlink(os_path.c_str()) != 0) return -1;
+      only_new = O_EXCL;
+    } else if (!S_ISREG(info.st_mode)) {
+      return -1;
+    }
+  }
+  int fd =
+      ::open(os_path.c_str(),
+             O_WRONLY | O_CREAT | only_new | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) return -1;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 ||
+  if (::fstat(fd, &info) != 0 || IsSharedName(info) || !S_ISREG(info.st_mode) ||
       ::ftruncate(fd, 0) != 0) {
     ::close(fd);
     return -1;

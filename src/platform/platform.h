@@ -204,8 +204,9 @@ void fw_close_dir(int32_t listing);
 // Regular files only: none for a folder, FIFO, socket or device, nor for a
 // file to read that is larger than any file the program reads as a stream.
 int32_t fw_read_file(const Text& path);
-// A file of its own only: none where a link, a file with a second name, a
-// folder, FIFO, socket or device stands, so that no write lands elsewhere.
+// A new, empty file of its own: a link or a file with a second name in its
+// place is removed, never followed nor emptied, so that no write lands
+// elsewhere. None where a folder, FIFO, socket or device stands.
 int32_t fw_write_file(const Text& path);
 void fw_close_file(int32_t stream);
 void fw_close_stream(int32_t stream);
