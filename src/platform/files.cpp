@@ -417,15 +417,20 @@ int CreateTemporary(const std::string& folder, std::string& path) {
   return -1;
 }
 
-// Moves `from` to `to` only where nothing has that name; errno tells why not.
+// Moves `from` to `to` only where nothing has that name; errno tells why
+// not. The name is claimed by creating it, which every file system allows
+// (network shares and many FUSE file systems refuse a rename that must not
+// replace, and hard links), and the finished file is renamed over the claim.
 bool MoveToFreeName(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // A file system without that move: a second name is refused on a taken
-  // name just as surely.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
+  const int claim =
+      ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+  if (claim < 0) return false;
+  ::close(claim);
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  const int why = errno;
+  ::unlink(to.c_str());
+  errno = why;
+  return false;
 }
 
 }  // namespace
