@@ -102,7 +102,7 @@ void Stream::Close() {
   in_end_ = 0;
   std::string().swap(out_);
   in_pos_ = 0;
-  CloseRaw();
+  if (!CloseRaw()) write_failed_ = true;
 }
 
 namespace {
@@ -123,7 +123,7 @@ class MemoryStream : public Stream {
     written_.append(data, size);
     return true;
   }
-  void CloseRaw() override {}
+  bool CloseRaw() override { return true; }
 
  private:
   std::string bytes_;
@@ -141,10 +141,13 @@ size_t ReadSome(int fd, void* out, size_t capacity) {
 }
 
 // Reads end after `most_bytes`, so that a file that grows while it is read
-// still cannot be read without end.
+// still cannot be read without end. A file being saved reaches the disk
+// before it closes: a power cut after its rename must not find it empty.
 class FileStream : public Stream {
  public:
-  FileStream(int fd, size_t most_bytes) : Stream(false), fd_(fd), left_(most_bytes) {}
+  enum class Flush { kNo, kToDisk };
+  FileStream(int fd, size_t most_bytes, Flush flush = Flush::kNo)
+      : Stream(false), fd_(fd), left_(most_bytes), flush_(flush) {}
   ~FileStream() override { Close(); }
 
  protected:
@@ -163,11 +166,15 @@ class FileStream : public Stream {
     }
     return true;
   }
-  void CloseRaw() override { ::close(fd_); }
+  bool CloseRaw() override {
+    const bool flushed = flush_ == Flush::kNo || flush_to_disk(fd_) == 0;
+    return ::close(fd_) == 0 && flushed;
+  }
 
  private:
   int fd_;
   size_t left_;
+  Flush flush_;
 };
 
 // A folder's entries, taken when the listing is opened.
@@ -254,6 +261,8 @@ bool ReadToEnd(int fd, size_t expected, size_t most_bytes, std::vector<uint8_t>&
 }
 
 }  // namespace
+
+int (*flush_to_disk)(int fd) = ::fsync;
 
 StreamRef MakeMemoryStream(std::string bytes) {
   return std::make_shared<MemoryStream>(std::move(bytes));
@@ -376,8 +385,10 @@ bool IsLeftOver(time_t modified, time_t now) {
   return modified < now - kLeftoverSeconds || modified > now + kLeftoverSeconds;
 }
 
+const char* FolderName(const std::string& folder) { return folder.empty() ? "." : folder.c_str(); }
+
 void RemoveLeftoverTemporaries(const std::string& folder) {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  DIR* dir = ::opendir(FolderName(folder));
   if (!dir) return;
   const time_t now = std::time(nullptr);
   while (const dirent* entry = ::readdir(dir)) {
@@ -433,13 +444,22 @@ bool MoveToFreeName(const std::string& from, const std::string& to) {
   return false;
 }
 
+// So that a rename into the folder outlasts a power cut. A file system
+// that cannot flush a folder has still made the move, so the save stands.
+void FlushFolder(const std::string& folder) {
+  const int fd = ::open(FolderName(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 }  // namespace
 
 void FileBeingSaved::Open(const std::string& folder, std::optional<uint32_t> mode) {
   RemoveLeftoverTemporaries(folder);
   const int fd = CreateTemporary(folder, temporary_);
   if (fd >= 0 && (!mode || ::fchmod(fd, mode_t(*mode)) == 0)) {
-    file_ = std::make_shared<FileStream>(fd, 0);
+    file_ = std::make_shared<FileStream>(fd, 0, FileStream::Flush::kToDisk);
     return;
   }
   if (fd >= 0) {
@@ -468,6 +488,11 @@ bool FileBeingSaved::FinishWriting() {
   if (!file_ || temporary_.empty()) return false;
   file_->Close();
   return !file_->WriteFailed();
+}
+
+void FileBeingSaved::Kept() {
+  FlushFolder(FolderOf(temporary_));
+  temporary_.clear();
 }
 
 PendingSave::PendingSave(const Text& target) : target_(OsPath(target)) {

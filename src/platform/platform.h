@@ -164,8 +164,9 @@ class FileBeingSaved {
   // Closes the temporary; true when every byte reached it.
   bool FinishWriting();
   const std::string& TemporaryPath() const { return temporary_; }
-  // The temporary now stands under its final name, and stays.
-  void Kept() { temporary_.clear(); }
+  // The temporary now stands under its final name, and stays; the move is
+  // flushed to disk.
+  void Kept();
 
  private:
   std::string temporary_;

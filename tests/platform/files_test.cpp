@@ -274,6 +274,17 @@ TEST_F(Files, NoWriteFollowsALinkNorEmptiesAFileWithASecondName) {
   EXPECT_EQ(std::filesystem::hard_link_count("profile"), 1u);
 }
 
+// A power cut soon after a rename must not find the file empty, so its
+// bytes reach the disk first, or the save fails and the old file stays.
+TEST_F(Files, ASaveWhoseBytesCannotReachTheDiskFailsAndLeavesTheOldFile) {
+  WriteBytes("Setup.ini", "old");
+  platform::flush_to_disk = [](int) { return -1; };
+  const int32_t saved = SaveLine(u"Setup.ini", u"new");
+  platform::flush_to_disk = ::fsync;
+  EXPECT_EQ(saved, 0);
+  EXPECT_EQ(ReadBytes("Setup.ini"), "old");
+}
+
 TEST_F(Files, ASaveKeepsTheModeOfWhatItReplacesAndLeavesAReadOnlyFileAlone) {
   WriteBytes("nuscores.dat", "private");
   ::chmod("nuscores.dat", 0600);
