@@ -88,7 +88,7 @@ void DrawPresetIcon(int32_t icon, int32_t top) {
 // The row's square colour; a fresh press on the square loads the preset.
 // Rows outside the window take presses too: while a button is held the
 // pointer can read outside it.
-Colour PresetRowColour(const data& preset, int32_t top) {
+Colour LoadPresetOnPressAndGetRowColour(const data& preset, int32_t top) {
   if (!MouseInRect(7, top, 64, 64) || UiState != kUiIdle) return kBlack;
   if (FreshPress()) {
     MouseConsumed = 1;
@@ -105,7 +105,7 @@ bool PresetRowShows(int32_t top) {
 // Rows out of sight are not drawn, so that their icons leave the draw budget
 // to the rest of the screen however many presets there are.
 void DrawPresetRow(const data& preset, int32_t top) {
-  const Colour colour = PresetRowColour(preset, top);
+  const Colour colour = LoadPresetOnPressAndGetRowColour(preset, top);
   if (!PresetRowShows(top)) return;
   FillRect(7, top, 64, 64, colour);
   DrawPresetIcon(preset.icon, top);
