@@ -10,21 +10,17 @@ bool Missing(const fs::path& path) {
   return !fs::exists(fs::symlink_status(path, error));
 }
 
+// Written beside the target, through the descriptor that made its file new
+// (so no link there leads the write elsewhere), and moved in whole only where
+// nothing has the name: an interrupted run never leaves a half file that a
+// later run would take as made.
 void WriteNewFile(const fs::path& path, const std::string& bytes) {
   if (!Missing(path)) return;
-  // Written beside the target and moved in whole, so an interrupted run never
-  // leaves a half file that a later run would take as made.
-  fs::path part = path;
-  part += ".part";
-  // Whatever a killed run left there goes first: a link in its place must
-  // not lead the write elsewhere.
-  fs::remove(part);
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + part.string());
-  }
-  fs::rename(part, path);
+  const fs::path folder = path.parent_path();
+  platform::PendingNewFile file(platform::FromUtf8(folder.empty() ? "" : folder.string() + "/"));
+  if (!file.Write(bytes.data(), bytes.size()) ||
+      file.CommitAs(platform::FromUtf8(path.string())) == platform::PendingNewFile::Result::kFailed)
+    throw std::runtime_error("cannot write " + path.string());
 }
 
 bool CopyFirstExisting(const std::vector<fs::path>& sources, const fs::path& target) {

@@ -32,7 +32,10 @@ class ReplyStream : public platform::Stream {
     return true;
   }
   // The handle table keeps every stream alive, so give the bytes back here.
-  void CloseRaw() override { std::string().swap(bytes_); }
+  bool CloseRaw() override {
+    std::string().swap(bytes_);
+    return true;
+  }
 
  private:
   std::string bytes_;

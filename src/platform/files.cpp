@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform.h"
@@ -101,7 +102,7 @@ void Stream::Close() {
   in_end_ = 0;
   std::string().swap(out_);
   in_pos_ = 0;
-  CloseRaw();
+  if (!CloseRaw()) write_failed_ = true;
 }
 
 namespace {
@@ -122,7 +123,7 @@ class MemoryStream : public Stream {
     written_.append(data, size);
     return true;
   }
-  void CloseRaw() override {}
+  bool CloseRaw() override { return true; }
 
  private:
   std::string bytes_;
@@ -140,10 +141,13 @@ size_t ReadSome(int fd, void* out, size_t capacity) {
 }
 
 // Reads end after `most_bytes`, so that a file that grows while it is read
-// still cannot be read without end.
+// still cannot be read without end. A file being saved reaches the disk
+// before it closes: a power cut after its rename must not find it empty.
 class FileStream : public Stream {
  public:
-  FileStream(int fd, size_t most_bytes) : Stream(false), fd_(fd), left_(most_bytes) {}
+  enum class Flush { kNo, kToDisk };
+  FileStream(int fd, size_t most_bytes, Flush flush = Flush::kNo)
+      : Stream(false), fd_(fd), left_(most_bytes), flush_(flush) {}
   ~FileStream() override { Close(); }
 
  protected:
@@ -162,11 +166,15 @@ class FileStream : public Stream {
     }
     return true;
   }
-  void CloseRaw() override { ::close(fd_); }
+  bool CloseRaw() override {
+    const bool flushed = flush_ == Flush::kNo || flush_to_disk(fd_) == 0;
+    return ::close(fd_) == 0 && flushed;
+  }
 
  private:
   int fd_;
   size_t left_;
+  Flush flush_;
 };
 
 // A folder's entries, taken when the listing is opened.
@@ -195,17 +203,35 @@ int OpenRegularFile(const std::string& os_path, int flags, size_t most_bytes, si
   return fd;
 }
 
-// A file to write, opened only where it is a file of its own: a link in its
-// place is never followed, since it may lead to any file the user can write,
-// and a file that has a second name is not emptied through this one. It is
-// emptied only once that is known.
+// A link or a file with a second name: a write through it lands in a file
+// that is not only this name's.
+bool IsSharedName(const struct stat& info) {
+  return S_ISLNK(info.st_mode) || (S_ISREG(info.st_mode) && info.st_nlink > 1);
+}
+
+// A file to write, new and empty, that is this name's alone. A link in its
+// place is never followed, since it may lead to any file the user can
+// write, and a file with a second name is never emptied through this one:
+// the name is removed and a file of the program's own made in its place.
+// A folder, FIFO, socket or device stays, as someone put it there on purpose
+// and removing it could lose more than a log; the open fails. The file made
+// is looked at again, as the name may have changed meanwhile.
 int OpenFileToWrite(const std::string& os_path) {
   struct stat info {};
-  if (::lstat(os_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return -1;
-  int fd = ::open(os_path.c_str(),
-                  O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  int only_new = 0;
+  if (::lstat(os_path.c_str(), &info) == 0) {
+    if (IsSharedName(info)) {
+      if (::unlink(os_path.c_str()) != 0) return -1;
+      only_new = O_EXCL;
+    } else if (!S_ISREG(info.st_mode)) {
+      return -1;
+    }
+  }
+  int fd =
+      ::open(os_path.c_str(),
+             O_WRONLY | O_CREAT | only_new | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) return -1;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 ||
+  if (::fstat(fd, &info) != 0 || IsSharedName(info) || !S_ISREG(info.st_mode) ||
       ::ftruncate(fd, 0) != 0) {
     ::close(fd);
     return -1;
@@ -235,6 +261,8 @@ bool ReadToEnd(int fd, size_t expected, size_t most_bytes, std::vector<uint8_t>&
 }
 
 }  // namespace
+
+int (*flush_to_disk)(int fd) = ::fsync;
 
 StreamRef MakeMemoryStream(std::string bytes) {
   return std::make_shared<MemoryStream>(std::move(bytes));
@@ -305,42 +333,69 @@ constexpr char kTemporaryPrefix[] = ".saving-";
 // Names are random, so that no number of leftovers can use them up; a clash
 // is rare, and a few more tries make it never matter.
 constexpr int32_t kTemporaryAttempts = 64;
-// A save writes for well under a second, so a temporary this old belongs to
-// no save still running, in this run or another.
+// A save writes for well under a second, so a temporary dated this far from
+// now belongs to no save still running, in this run or another; dated ahead
+// by as much, it was made before the clock was set back.
 constexpr time_t kLeftoverSeconds = 10 * 60;
-// The permission bits of a file made new: the folder's default.
-constexpr int32_t kDefaultMode = -1;
-constexpr int32_t kRefused = -2;
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The permission bits a save over `target` gives its file: those of the
-// regular file it replaces, so that a file the user kept private stays
-// private. kRefused where the target must stay: a folder, or a file this
-// process may not write, which the rename would replace without asking. A
-// link, FIFO, socket or device is replaced by the rename, never followed.
-int32_t ModeToKeep(const std::string& target) {
+// What a save finds where it goes.
+struct SaveTarget {
+  // A folder, or a file that the user made read-only or that this process
+  // may not write, which the rename would replace without asking. A file
+  // with no write bit stays for root too, whom the access check lets write
+  // anything.
+  bool must_stay = false;
+  // The permission bits of the regular file there, for the file that
+  // replaces it, so that a file the user kept private stays private; none
+  // where no such file stands, and the folder's default applies.
+  std::optional<uint32_t> mode;
+};
+
+// A link, FIFO, socket or device is replaced by the rename, never followed.
+SaveTarget LookAtTarget(const std::string& target) {
+  const SaveTarget must_stay{true, std::nullopt}, no_file{false, std::nullopt};
   struct stat info {};
-  if (::lstat(target.c_str(), &info) != 0) return errno == ENOENT ? kDefaultMode : kRefused;
-  if (S_ISDIR(info.st_mode)) return kRefused;
-  if (!S_ISREG(info.st_mode)) return kDefaultMode;
-  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return kRefused;
-  return int32_t(info.st_mode & 0777);
+  if (::lstat(target.c_str(), &info) != 0) return errno == ENOENT ? no_file : must_stay;
+  if (S_ISDIR(info.st_mode)) return must_stay;
+  if (!S_ISREG(info.st_mode)) return no_file;
+  if ((info.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+    return must_stay;
+  return {false, info.st_mode & 0777};
 }
 
+// The names saves give their temporaries: the prefix and eight hexadecimal
+// digits, or, from earlier versions, the prefix and a decimal number. Any
+// other name with the prefix is a user's file.
+bool IsTemporaryName(std::string_view name) {
+  const std::string_view prefix = kTemporaryPrefix;
+  if (!name.starts_with(prefix) || name.size() == prefix.size()) return false;
+  const std::string_view rest = name.substr(prefix.size());
+  const auto decimal = [](char c) { return c >= '0' && c <= '9'; };
+  const auto hexadecimal = [&](char c) { return decimal(c) || (c >= 'a' && c <= 'f'); };
+  return std::ranges::all_of(rest, decimal) ||
+         (rest.size() == 8 && std::ranges::all_of(rest, hexadecimal));
+}
+
+bool IsLeftOver(time_t modified, time_t now) {
+  return modified < now - kLeftoverSeconds || modified > now + kLeftoverSeconds;
+}
+
+const char* FolderName(const std::string& folder) { return folder.empty() ? "." : folder.c_str(); }
+
 void RemoveLeftoverTemporaries(const std::string& folder) {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  DIR* dir = ::opendir(FolderName(folder));
   if (!dir) return;
-  const time_t oldest_kept = std::time(nullptr) - kLeftoverSeconds;
-  const size_t prefix = std::strlen(kTemporaryPrefix);
+  const time_t now = std::time(nullptr);
   while (const dirent* entry = ::readdir(dir)) {
-    if (std::strncmp(entry->d_name, kTemporaryPrefix, prefix) != 0) continue;
+    if (!IsTemporaryName(entry->d_name)) continue;
     struct stat info {};
     if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(info.st_mode) && info.st_mtime < oldest_kept) {
+        S_ISREG(info.st_mode) && IsLeftOver(info.st_mtime, now)) {
       ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
   }
@@ -373,31 +428,38 @@ int CreateTemporary(const std::string& folder, std::string& path) {
   return -1;
 }
 
-// Moves `from` to `to` only where nothing has that name; errno tells why not.
+// Moves `from` to `to` only where nothing has that name; errno tells why
+// not. The name is claimed by creating it, which every file system allows
+// (network shares and many FUSE file systems refuse a rename that must not
+// replace, and hard links), and the finished file is renamed over the claim.
 bool MoveToFreeName(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // A file system without that move: a second name is refused on a taken
-  // name just as surely.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
+  const int claim =
+      ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+  if (claim < 0) return false;
+  ::close(claim);
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  const int why = errno;
+  ::unlink(to.c_str());
+  errno = why;
+  return false;
+}
+
+// So that a rename into the folder outlasts a power cut. A file system
+// that cannot flush a folder has still made the move, so the save stands.
+void FlushFolder(const std::string& folder) {
+  const int fd = ::open(FolderName(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 }  // namespace
 
-PendingSave::PendingSave(const Text& target) : target_(OsPath(target)) {
-  const int32_t mode = ModeToKeep(target_);
-  if (mode != kRefused) Open(FolderOf(target_), mode);
-}
-
-PendingSave::PendingSave(const NewFileIn& place) { Open(OsPath(place.folder), kDefaultMode); }
-
-void PendingSave::Open(const std::string& folder, int32_t mode_to_keep) {
+void FileBeingSaved::Open(const std::string& folder, std::optional<uint32_t> mode) {
   RemoveLeftoverTemporaries(folder);
   const int fd = CreateTemporary(folder, temporary_);
-  if (fd >= 0 && (mode_to_keep == kDefaultMode || ::fchmod(fd, mode_t(mode_to_keep)) == 0)) {
-    file_ = std::make_shared<FileStream>(fd, 0);
+  if (fd >= 0 && (!mode || ::fchmod(fd, mode_t(*mode)) == 0)) {
+    file_ = std::make_shared<FileStream>(fd, 0, FileStream::Flush::kToDisk);
     return;
   }
   if (fd >= 0) {
@@ -407,41 +469,51 @@ void PendingSave::Open(const std::string& folder, int32_t mode_to_keep) {
   temporary_.clear();
 }
 
-PendingSave::~PendingSave() {
+FileBeingSaved::~FileBeingSaved() {
   if (file_) file_->Close();
   if (stream_ != 0) rt_release_handle(stream_);
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
-int32_t PendingSave::Stream() {
+int32_t FileBeingSaved::Stream() {
   if (file_ && stream_ == 0) stream_ = rt_handle_from_object(file_);
   return stream_;
 }
 
-bool PendingSave::Write(const void* bytes, size_t size) {
+bool FileBeingSaved::Write(const void* bytes, size_t size) {
   return file_ && file_->Write(static_cast<const char*>(bytes), size);
 }
 
-// Closes the file; true when every byte reached it.
-bool PendingSave::FinishWriting() {
+bool FileBeingSaved::FinishWriting() {
   if (!file_ || temporary_.empty()) return false;
   file_->Close();
   return !file_->WriteFailed();
 }
 
-int32_t PendingSave::Commit() {
-  if (target_.empty() || !FinishWriting() || std::rename(temporary_.c_str(), target_.c_str()) != 0)
-    return 0;
+void FileBeingSaved::Kept() {
+  FlushFolder(FolderOf(temporary_));
   temporary_.clear();
+}
+
+PendingSave::PendingSave(const Text& target) : target_(OsPath(target)) {
+  const SaveTarget there = LookAtTarget(target_);
+  if (!there.must_stay) Open(FolderOf(target_), there.mode);
+}
+
+int32_t PendingSave::Commit() {
+  if (!FinishWriting() || std::rename(TemporaryPath().c_str(), target_.c_str()) != 0) return 0;
+  Kept();
   return 1;
 }
 
-PendingSave::NewName PendingSave::CommitAsNew(const Text& name) {
-  if (!FinishWriting()) return NewName::kFailed;
-  if (!MoveToFreeName(temporary_, OsPath(name)))
-    return errno == EEXIST ? NewName::kTaken : NewName::kFailed;
-  temporary_.clear();
-  return NewName::kSaved;
+PendingNewFile::PendingNewFile(const Text& folder) { Open(OsPath(folder), std::nullopt); }
+
+PendingNewFile::Result PendingNewFile::CommitAs(const Text& name) {
+  if (!FinishWriting()) return Result::kFailed;
+  if (!MoveToFreeName(TemporaryPath(), OsPath(name)))
+    return errno == EEXIST ? Result::kTaken : Result::kFailed;
+  Kept();
+  return Result::kSaved;
 }
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -133,28 +134,18 @@ inline constexpr size_t kMaxFileNameBytes = 255;
 
 class Stream;
 
-// A file being saved. Its bytes go to a new temporary file beside the target
-// (the same folder, so that the rename is atomic), under a short name of its
-// own however long the target's name is, through the descriptor that made
-// it; the target is replaced only on Commit. A save dropped before that
-// leaves the target as it was and takes its temporary away. Temporaries that
-// a killed run left in that folder are removed once they are old enough that
-// no other run can still be writing them.
-class PendingSave {
+// A file being saved. Its bytes go to a new temporary file beside the place
+// it goes (the same folder, so that the move there is atomic), under a short
+// name of its own however long the final name is, through the descriptor
+// that made it; the two kinds of save below move it into place. A save
+// dropped before that leaves the folder as it was and takes its temporary
+// away. Temporaries that a killed run left in that folder, and only those,
+// are removed once they are dated far enough from now that no other run can
+// still be writing them.
+class FileBeingSaved {
  public:
-  // A save that replaces `target` (a link there is replaced, never followed)
-  // and takes its permission bits. Nothing is made, and the save fails, when
-  // the target is a folder or a file this process may not write.
-  explicit PendingSave(const Text& target);
-  // A save that takes a new name in `folder` ("" for the current folder,
-  // else ending in "/") with CommitAsNew.
-  struct NewFileIn {
-    Text folder;
-  };
-  explicit PendingSave(const NewFileIn& place);
-  ~PendingSave();
-  PendingSave(const PendingSave&) = delete;
-  PendingSave& operator=(const PendingSave&) = delete;
+  FileBeingSaved(const FileBeingSaved&) = delete;
+  FileBeingSaved& operator=(const FileBeingSaved&) = delete;
 
   // False when no temporary could be made.
   bool IsOpen() const { return file_ != nullptr; }
@@ -163,20 +154,49 @@ class PendingSave {
   // Appends bytes; false when they could not be written, and then no
   // commit succeeds.
   bool Write(const void* bytes, size_t size);
-  // Moves the written file over the target; 1 on success.
-  int32_t Commit();
-  // Moves the written file to `name`, a path into the same folder, only
-  // where nothing has that name; the file already there is never touched.
-  enum class NewName { kSaved, kTaken, kFailed };
-  NewName CommitAsNew(const Text& name);
+
+ protected:
+  FileBeingSaved() = default;
+  ~FileBeingSaved();
+  // Makes the temporary in `folder` ("" or ending in "/") with the
+  // permission bits `mode`, or the folder's default when there are none.
+  void Open(const std::string& folder, std::optional<uint32_t> mode);
+  // Closes the temporary; true when every byte reached it.
+  bool FinishWriting();
+  const std::string& TemporaryPath() const { return temporary_; }
+  // The temporary now stands under its final name, and stays; the move is
+  // flushed to disk.
+  void Kept();
 
  private:
-  void Open(const std::string& folder, int32_t mode_to_keep);
-  bool FinishWriting();
-  std::string target_;
   std::string temporary_;
   std::shared_ptr<platform::Stream> file_;
   int32_t stream_ = 0;
+};
+
+// A save that replaces `target` (a link there is replaced, never followed)
+// and takes its permission bits. Nothing is made, and the save fails, when
+// the target is a folder, a file with no write bit, or a file this process
+// may not write.
+class PendingSave : public FileBeingSaved {
+ public:
+  explicit PendingSave(const Text& target);
+  // Moves the written file over the target; 1 on success.
+  int32_t Commit();
+
+ private:
+  std::string target_;
+};
+
+// A save that takes a new name in `folder` ("" for the current folder, else
+// ending in "/").
+class PendingNewFile : public FileBeingSaved {
+ public:
+  explicit PendingNewFile(const Text& folder);
+  // Moves the written file to `name`, a path into the same folder, only
+  // where nothing has that name; the file already there is never touched.
+  enum class Result { kSaved, kTaken, kFailed };
+  Result CommitAs(const Text& name);
 };
 }  // namespace platform
 int32_t fw_read_dir(const Text& path);
@@ -185,8 +205,9 @@ void fw_close_dir(int32_t listing);
 // Regular files only: none for a folder, FIFO, socket or device, nor for a
 // file to read that is larger than any file the program reads as a stream.
 int32_t fw_read_file(const Text& path);
-// A file of its own only: none where a link, a file with a second name, a
-// folder, FIFO, socket or device stands, so that no write lands elsewhere.
+// A new, empty file of its own: a link or a file with a second name in its
+// place is removed, never followed nor emptied, so that no write lands
+// elsewhere. None where a folder, FIFO, socket or device stands.
 int32_t fw_write_file(const Text& path);
 void fw_close_file(int32_t stream);
 void fw_close_stream(int32_t stream);
@@ -513,7 +534,7 @@ int32_t fw_save_pixmap_png(const platform::PixmapRef& pixmap, const Text& path,
                            int32_t compression);
 namespace platform {
 // The PNG written into a save that the caller commits itself.
-int32_t WritePixmapPng(const PixmapRef& pixmap, PendingSave& save, int32_t compression);
+int32_t WritePixmapPng(const PixmapRef& pixmap, FileBeingSaved& save, int32_t compression);
 }  // namespace platform
 
 // ---------------------------------------------------------------------------

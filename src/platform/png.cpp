@@ -84,14 +84,14 @@ bool ReadRows(png_structp png, png_infop info, png_bytepp rows) {
 }
 
 void WriteToSave(png_structp png, png_bytep bytes, png_size_t length) {
-  if (!static_cast<PendingSave*>(png_get_io_ptr(png))->Write(bytes, length))
+  if (!static_cast<FileBeingSaved*>(png_get_io_ptr(png))->Write(bytes, length))
     png_error(png, "write failed");
 }
 
 void FlushNothing(png_structp) {}
 
-bool WriteFile(png_structp png, png_infop info, PendingSave& save, png_bytepp rows, uint32_t width,
-               uint32_t height, bool with_alpha, int compression) {
+bool WriteFile(png_structp png, png_infop info, FileBeingSaved& save, png_bytepp rows,
+               uint32_t width, uint32_t height, bool with_alpha, int compression) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_write_fn(png, &save, WriteToSave, FlushNothing);
   png_set_compression_level(png, compression);
@@ -221,7 +221,8 @@ int32_t fw_load_image_within(const Text& path, int32_t flags, int32_t most_width
   return fw_load_image(platform::LoadPng(path, uint32_t(most_width), uint32_t(most_height)), flags);
 }
 
-int32_t platform::WritePixmapPng(const PixmapRef& pixmap, PendingSave& save, int32_t compression) {
+int32_t platform::WritePixmapPng(const PixmapRef& pixmap, FileBeingSaved& save,
+                                 int32_t compression) {
   if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0 || !save.IsOpen()) return 0;
   if (compression < 0 || compression > 9) compression = compression < 0 ? 0 : 9;
   png_structp png =

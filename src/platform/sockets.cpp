@@ -88,8 +88,9 @@ class SocketStream : public Stream {
     }
     return true;
   }
-  void CloseRaw() override {
+  bool CloseRaw() override {
     if (close_socket_) socket_->Close();
+    return true;
   }
 
  private:

@@ -39,15 +39,19 @@ bool NoteStopSignal() { return stop_signalled.exchange(true); }
 void ResetStopSignal() { stop_signalled = false; }
 
 // SA_RESTART keeps blocking calls going through a signal: the flag is read
-// between frames.
+// between frames. A stop signal ignored when the program starts stays
+// ignored, as the one who started it asked: nohup ignores SIGHUP so that
+// closing the terminal does not end the program.
 void InstallStopSignalHandlers() {
   if (listeners++ > 0) return;
   struct sigaction noting {};
   noting.sa_handler = OnStopSignal;
   noting.sa_flags = SA_RESTART;
   sigemptyset(&noting.sa_mask);
-  for (int i = 0; i < kStopSignalCount; ++i)
-    sigaction(kStopSignals[i], &noting, &handlers_before[i]);
+  for (int i = 0; i < kStopSignalCount; ++i) {
+    sigaction(kStopSignals[i], nullptr, &handlers_before[i]);
+    if (handlers_before[i].sa_handler != SIG_IGN) sigaction(kStopSignals[i], &noting, nullptr);
+  }
 }
 
 void RestoreStopSignalHandlers() {

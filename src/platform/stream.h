@@ -44,7 +44,10 @@ class Stream : public Object {
   virtual size_t ReadRaw(char* out, size_t capacity) = 0;
   // Writes every byte; false on failure.
   virtual bool WriteRaw(const char* data, size_t size) = 0;
-  virtual void CloseRaw() = 0;
+  // Releases the source; false when written bytes may not have all arrived
+  // (a network file system reports write errors there), which then counts
+  // as a failed write.
+  virtual bool CloseRaw() = 0;
 
  private:
   bool Fill();
@@ -76,6 +79,10 @@ constexpr size_t kMaxStreamFileBytes = size_t(16) << 20;
 // The whole regular file at `os_path`, or nothing when it cannot be read or
 // holds more than `most_bytes`.
 std::optional<std::vector<uint8_t>> ReadOutsideFile(const std::string& os_path, size_t most_bytes);
+
+// Flushes a file being saved to disk before it is moved into place: fsync,
+// unless a test has put a failing disk's in its place.
+extern int (*flush_to_disk)(int fd);
 
 // Time-outs of socket connects and of each socket read or write.
 void SetSocketTimeouts(int32_t connect_ms, int32_t transfer_ms);

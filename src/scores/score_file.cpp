@@ -17,6 +17,7 @@ Text OnlineName;
 Text OnlinePassword;
 const Text ScoreHeaderKey = u"MQZRWTEYUIOPLKJHGFDSAXCVBN";
 const Text ScoreFieldSeparator = u"{#=+\u00A5Qk58mW2!";
+bool ScoreFileUnread = false;
 
 namespace {
 
@@ -152,10 +153,16 @@ int32_t Scores::Compare(const platform::Object& other) const {
 }
 
 int32_t LoadScoreFile() {
+  ScoreFileUnread = false;
   // A folder of that name is no score file either: nothing changes.
   if (fw_file_type(kScoreFileName) != 1) return 0;
   const int32_t stream = fw_read_file(kScoreFileName);
-  if (stream == 0) return 0;
+  if (stream == 0) {
+    ScoreFileUnread = true;
+    engine::LogLine(
+        u"\tnuscores.dat could not be read (too large or unreadable); it is left as it is");
+    return 0;
+  }
   ReadHeader(stream);
   ScoreList.Clear();
   LoadOrder order;
@@ -170,8 +177,11 @@ int32_t LoadScoreFile() {
 }
 
 // Written first and renamed over the score file only once complete, so a
-// failed save leaves the previous file as it was.
+// failed save leaves the previous file as it was. A file the load could not
+// read stays too: this run's list lacks every record in it, and the online
+// name and password of its header.
 int32_t SaveScoreFile() {
+  if (ScoreFileUnread) return 0;
   const std::vector<Text> lines = ScoreFileLines();
   platform::PendingSave save(kScoreFileName);
   if (save.IsOpen() && WriteLines(save.Stream(), lines)) save.Commit();

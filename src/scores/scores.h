@@ -38,6 +38,9 @@ extern const Text ScoreFieldSeparator;
 
 int32_t LoadScoreFile();
 int32_t SaveScoreFile();
+// Set by a load that found a score file it could not read (too large, or
+// unreadable); the save then leaves that file as it is.
+extern bool ScoreFileUnread;
 
 // Puts every global of the scores back to its value at the start of a run:
 // empty score lists and slots, no online name or password, no default

@@ -12,6 +12,7 @@ void ResetScoresState() {
   std::ranges::fill(ScoreSlots, nullptr);
   OnlineName.clear();
   OnlinePassword.clear();
+  ScoreFileUnread = false;
   DefaultScrambleKey.clear();
   ScoreGraphScroll = ScorePanelSelection = 0;
   ScorePanelHighlight = nullptr;

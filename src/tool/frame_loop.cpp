@@ -93,7 +93,7 @@ bool PointerOnPresetSquare(int32_t top) {
 }
 
 // The row's square colour; a fresh press on the square loads the preset.
-Colour PresetRowColour(const data& preset, int32_t top) {
+Colour LoadPresetOnPressAndGetRowColour(const data& preset, int32_t top) {
   if (!PointerOnPresetSquare(top) || UiState != kUiIdle) return kBlack;
   if (FreshPress()) {
     MouseConsumed = 1;
@@ -110,7 +110,7 @@ bool PresetRowShows(int32_t top) {
 // Rows out of sight are not drawn, so that their icons leave the draw budget
 // to the rest of the screen however many presets there are.
 void DrawPresetRow(const data& preset, int32_t top) {
-  const Colour colour = PresetRowColour(preset, top);
+  const Colour colour = LoadPresetOnPressAndGetRowColour(preset, top);
   if (!PresetRowShows(top)) return;
   FillRect(7, top, 64, 64, colour);
   DrawPresetIcon(preset.icon, top);

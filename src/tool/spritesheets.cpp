@@ -122,13 +122,13 @@ Text SheetFileName(const Text& stamp, int32_t copy) {
 bool SaveSheetAsNewFile() {
   const Text stamp = SheetStamp();
   engine::MakeOwnFolder(kSheetsFolder);
-  platform::PendingSave save(platform::PendingSave::NewFileIn{kSheetsFolder + u"/"});
+  platform::PendingNewFile save(kSheetsFolder + u"/");
   const bool written = platform::WritePixmapPng(fw_lock_image(SheetImage, 0, 1, 0), save, 0) == 1;
   fw_unlock_image(SheetImage, 0);
   for (int32_t copy = 1; written && copy <= kMostSheetsOfOneName; ++copy) {
-    const auto result = save.CommitAsNew(kSheetsFolder + u"/" + SheetFileName(stamp, copy));
-    if (result != platform::PendingSave::NewName::kTaken)
-      return result == platform::PendingSave::NewName::kSaved;
+    const auto result = save.CommitAs(kSheetsFolder + u"/" + SheetFileName(stamp, copy));
+    if (result != platform::PendingNewFile::Result::kTaken)
+      return result == platform::PendingNewFile::Result::kSaved;
   }
   return false;
 }

@@ -153,12 +153,15 @@ TEST_F(Files, AFolderFifoSocketOrDeviceIsAFileThatCannotBeReadNorWritten) {
     MakeNonFile("x.png", kind);
     EXPECT_EQ(fw_file_type(u"x.png"), kind == NonFile::kFolder ? 2 : 3);
     EXPECT_EQ(fw_read_file(u"x.png"), 0);
-    EXPECT_EQ(fw_write_file(u"x.png"), 0);
     EXPECT_FALSE(fw_load_pixmap(u"x.png"));
     EXPECT_EQ(fw_load_image(u"x.png", 1), 0);
     EXPECT_EQ(fw_load_anim_image(u"x.png", 1, 1, 0, 1, 8), 0);
     EXPECT_EQ(fw_load_image_font(u"x.png", 16, 4), 0);
     EXPECT_EQ(fw_load_sound(u"x.png", 0), 0);
+    // The device here is a link to one, and a write replaces a link.
+    const int32_t written = fw_write_file(u"x.png");
+    EXPECT_EQ(written != 0, kind == NonFile::kDevice);
+    fw_close_file(written);
   }
 }
 
@@ -246,23 +249,40 @@ TEST_F(Files, ANameThatIsNotUtf8OpensByTheNameTheListingGives) {
   EXPECT_FALSE(std::filesystem::exists(name));
 }
 
-// A run folder unpacked from someone's archive may hold links where the
-// program writes; a link to a file elsewhere must never lead a write there.
+// A run folder unpacked from someone's archive or copied with cp -al may
+// hold links or second names where the program writes; a write must never
+// lead through them, and the run still gets its files.
 TEST_F(Files, NoWriteFollowsALinkNorEmptiesAFileWithASecondName) {
   WriteBytes("profile", "keep");
   const std::string elsewhere = (folder_ / "profile").string();
   ASSERT_EQ(::symlink(elsewhere.c_str(), "Debug.txt"), 0);
   ASSERT_EQ(::symlink((folder_ / "made").c_str(), "crash.dat"), 0);
   ASSERT_EQ(::link(elsewhere.c_str(), "second.txt"), 0);
-  EXPECT_EQ(fw_write_file(u"Debug.txt"), 0);
-  EXPECT_EQ(fw_write_file(u"crash.dat"), 0);
-  EXPECT_EQ(fw_write_file(u"second.txt"), 0);
+  ASSERT_EQ(::symlink(elsewhere.c_str(), "Setup.ini"), 0);
+  for (const char* name : {"Debug.txt", "crash.dat", "second.txt"}) {
+    const int32_t stream = fw_write_file(platform::FromUtf8(name));
+    EXPECT_EQ(fw_write_line(stream, u"mine"), 1) << name;
+    fw_close_file(stream);
+  }
+  EXPECT_EQ(SaveLine(u"Setup.ini", u"mine"), 1);
+  for (const char* name : {"Debug.txt", "crash.dat", "second.txt", "Setup.ini"}) {
+    EXPECT_EQ(ReadBytes(name), "mine\r\n") << name;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(name))) << name;
+  }
   EXPECT_FALSE(std::filesystem::exists(folder_ / "made"));
-  // A save replaces the link itself.
-  EXPECT_EQ(SaveLine(u"Debug.txt", u"saved"), 1);
-  EXPECT_EQ(ReadBytes("Debug.txt"), "saved\r\n");
-  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status("Debug.txt")));
   EXPECT_EQ(ReadBytes("profile"), "keep");
+  EXPECT_EQ(std::filesystem::hard_link_count("profile"), 1u);
+}
+
+// A power cut soon after a rename must not find the file empty, so its
+// bytes reach the disk first, or the save fails and the old file stays.
+TEST_F(Files, ASaveWhoseBytesCannotReachTheDiskFailsAndLeavesTheOldFile) {
+  WriteBytes("Setup.ini", "old");
+  platform::flush_to_disk = [](int) { return -1; };
+  const int32_t saved = SaveLine(u"Setup.ini", u"new");
+  platform::flush_to_disk = ::fsync;
+  EXPECT_EQ(saved, 0);
+  EXPECT_EQ(ReadBytes("Setup.ini"), "old");
 }
 
 TEST_F(Files, ASaveKeepsTheModeOfWhatItReplacesAndLeavesAReadOnlyFileAlone) {
@@ -278,6 +298,7 @@ TEST_F(Files, ASaveKeepsTheModeOfWhatItReplacesAndLeavesAReadOnlyFileAlone) {
   ::chmod(".", 0777);
   WriteBytes("Setup.ini", "mine");
   ::chmod("Setup.ini", 0444);
+  EXPECT_EQ(SaveLine(u"Setup.ini", u"whoever runs it"), 0);
   WriteBytes("open.ini", "");
   ::chmod("open.ini", 0666);
   EXPECT_TRUE(AsAUserWithoutRootsRights([] {
@@ -289,20 +310,25 @@ TEST_F(Files, ASaveKeepsTheModeOfWhatItReplacesAndLeavesAReadOnlyFileAlone) {
 }
 
 // A run killed between writing a temporary and renaming it leaves the
-// temporary behind, as every earlier version named them too.
+// temporary behind, as every earlier version named them too; only those go,
+// and only when dated far from now either way.
 TEST_F(Files, TemporariesAKilledRunLeftNeverBlockASaveAndOldOnesGo) {
-  const timespec eleven_minutes_ago[2] = {{::time(nullptr) - 660, 0}, {::time(nullptr) - 660, 0}};
-  for (int n = 1; n <= 1000; ++n) {
-    const std::string name = ".saving-" + std::to_string(n);
+  const auto write_dated = [](const std::string& name, time_t when) {
     WriteBytes(name, "left");
-    ::utimensat(AT_FDCWD, name.c_str(), eleven_minutes_ago, 0);
-  }
-  WriteBytes(".saving-now", "another run is saving");
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    ::utimensat(AT_FDCWD, name.c_str(), times, 0);
+  };
+  const time_t eleven_minutes_ago = ::time(nullptr) - 660;
+  for (int n = 1; n <= 1000; ++n) write_dated(".saving-" + std::to_string(n), eleven_minutes_ago);
+  write_dated(".saving-0123abcd", eleven_minutes_ago);
+  write_dated(".saving-89abcdef", ::time(nullptr) + 660);
+  write_dated(".saving-notes.txt", eleven_minutes_ago);
+  WriteBytes(".saving-fedcba98", "another run is saving");
   EXPECT_EQ(SaveLine(u"Setup.ini", u"saved"), 1);
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder_))
     names.insert(entry.path().filename().string());
-  EXPECT_EQ(names, (std::set<std::string>{".saving-now", "Setup.ini"}));
+  EXPECT_EQ(names, (std::set<std::string>{".saving-fedcba98", ".saving-notes.txt", "Setup.ini"}));
 }
 
 TEST(MemoryStream, ServesTheSameLineRules) {

@@ -497,15 +497,23 @@ namespace {
 
 // The handlers the SDL host installs only note a stop signal, so that the
 // program can end at its next frame with its saves; a second one ends the
-// process the usual way.
+// process the usual way. One ignored from the start, as nohup leaves SIGHUP,
+// stays ignored.
 TEST(StopSignalDeathTest, OneIsNotedForGoodAndASecondEndsTheProcess) {
   platform::UseScriptedHost();
+  struct sigaction ignored {
+  }, before{};
+  ignored.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignored, &before);
   platform::InstallStopSignalHandlers();
   raise(SIGHUP);
+  EXPECT_EQ(fw_app_stop_signalled(), 0);
+  raise(SIGINT);
   EXPECT_EQ(fw_app_stop_signalled(), 1);
   EXPECT_EQ(fw_app_stop_signalled(), 1);  // reading leaves it noted
   EXPECT_EXIT(raise(SIGTERM), testing::KilledBySignal(SIGTERM), "");
   platform::RestoreStopSignalHandlers();
+  sigaction(SIGHUP, &before, nullptr);
   platform::ResetPlatformState();
 }
 

@@ -290,4 +290,17 @@ TEST_F(ScoreFile, AFailedSaveLeavesThePreviousFileIntact) {
   EXPECT_EQ(scores::ScoreList.Count(), 2);
 }
 
+// A load takes at most 16 MiB, and a save after it would keep none of the
+// records nor the header's name and password.
+TEST_F(ScoreFile, AFileTooLargeToReadIsLeftAsItIs) {
+  WriteFile({Header(u"ann", u"secret"), RecordLine(u"1|kept|0|5|0|0|0|0")});
+  const uintmax_t large = 17u << 20;
+  fs::resize_file("nuscores.dat", large);
+  scores::LoadScoreFile();
+  EXPECT_EQ(scores::ScoreList.Count(), 0);
+  scores::SaveScoreFile();
+  EXPECT_EQ(fs::file_size("nuscores.dat"), large);
+  EXPECT_EQ(FolderNames(), std::vector<std::string>{"nuscores.dat"});
+}
+
 }  // namespace
