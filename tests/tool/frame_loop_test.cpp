@@ -84,16 +84,6 @@ class FrameLoopTest : public ::testing::Test {
     return top;
   }
 
-  void AddFivePresets() {
-    for (int32_t i = 1; i <= 5; ++i) {
-      const std::string name = "Presets/p" + std::to_string(i);
-      stage_.WritePng(name + ".png", 8, 2);
-      stage_.Write(name + ".dat", std::string(12804, '\0'));
-    }
-    tool::LoadPresetList();
-    ASSERT_EQ(tool::PresetList.Count(), 5);
-  }
-
   tool_stage::ToolStage stage_;
   int32_t start_ = 0;
 };
@@ -278,7 +268,13 @@ TEST_F(FrameLoopTest, TileViewClosesOnAPressUnlessSaveUsedItFirst) {
 }
 
 TEST_F(FrameLoopTest, FivePresetsScrollByWheelAndArrowsWithinTheirRange) {
-  AddFivePresets();
+  for (int32_t i = 1; i <= 5; ++i) {
+    const std::string name = "Presets/p" + std::to_string(i);
+    stage_.WritePng(name + ".png", 8, 2);
+    stage_.Write(name + ".dat", std::string(12804, '\0'));
+  }
+  tool::LoadPresetList();
+  ASSERT_EQ(tool::PresetList.Count(), 5);
   At(2, Event(InputEvent::kWheel, -1));
   At(4, tool_stage::KeyDown(40));
   At(6, tool_stage::KeyUp(40));
@@ -299,7 +295,8 @@ TEST_F(FrameLoopTest, FivePresetsScrollByWheelAndArrowsWithinTheirRange) {
 // The options panel over the column, the sliders and the top bar, and the
 // top bar over a scrolled row: a press there acts only on what shows.
 TEST_F(FrameLoopTest, PressesOnWhatCoversTheToolLeaveTheToolBeneathAlone) {
-  AddFivePresets();
+  for (int32_t i = 1; i <= 5; ++i) stage_.AddPreset("p" + std::to_string(i));
+  tool::LoadPresetList();
   At(2, Event(InputEvent::kWheel, -1));
   Click(4, 4, 9, 9);  // the palette button, over the first row's hidden top
   Click(6, 6, 700, 500);
@@ -313,19 +310,14 @@ TEST_F(FrameLoopTest, PressesOnWhatCoversTheToolLeaveTheToolBeneathAlone) {
   PointerFor(28, 39, 380);
   At(30, tool_stage::MouseUp(1));
   Click(32, 32, 39, 380);  // below the panel the row takes the press
-  std::vector<int32_t> states;
-  std::vector<Text> names;
-  Run(33, [&](int32_t) {
-    states.push_back(tool::UiState);
-    names.push_back(tool::SpriteName);
+  Run(33, [&](int32_t pass) {
+    if (pass == 4) EXPECT_EQ(tool::UiState, tool::kUiPaletteMenu);
+    if (pass < 32) ASSERT_EQ(tool::SpriteName, u"NameYourSprite") << pass;
     ASSERT_TRUE(std::all_of(std::begin(tool::ToolSettings), std::end(tool::ToolSettings),
                             [](int32_t value) { return value == 0; }));
   });
-  EXPECT_EQ(states[3], tool::kUiPaletteMenu);
   EXPECT_EQ(engine::EngineSettings[11], 560 - 520 + 2);
-  for (int32_t pass = 1; pass <= 31; ++pass)
-    ASSERT_EQ(names[size_t(pass - 1)], u"NameYourSprite") << pass;
-  EXPECT_EQ(names[31], tool::PresetList.Links().back()->name);
+  EXPECT_EQ(tool::SpriteName, tool::PresetList.Links().back()->name);
 }
 
 // Rows out of sight cost no draws: with more presets than the budget, it
