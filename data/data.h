@@ -20,7 +20,10 @@ namespace fs = std::filesystem;
 
 // True when the file must be made (it does not exist yet).
 bool Missing(const fs::path& path);
-// Writes bytes to a new file through a temporary name; never replaces.
+// Writes a new file through a temporary name; never replaces. `write` fills
+// the temporary and says whether every byte went in.
+void WriteNewFile(const fs::path& path,
+                  const std::function<bool(platform::FileBeingSaved&)>& write);
 void WriteNewFile(const fs::path& path, const std::string& bytes);
 // Copies the first source that exists; returns false when none does.
 bool CopyFirstExisting(const std::vector<fs::path>& sources, const fs::path& target);

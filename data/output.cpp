@@ -14,13 +14,19 @@ bool Missing(const fs::path& path) {
 // (so no link there leads the write elsewhere), and moved in whole only where
 // nothing has the name: an interrupted run never leaves a half file that a
 // later run would take as made.
-void WriteNewFile(const fs::path& path, const std::string& bytes) {
+void WriteNewFile(const fs::path& path,
+                  const std::function<bool(platform::FileBeingSaved&)>& write) {
   if (!Missing(path)) return;
   const fs::path folder = path.parent_path();
   platform::PendingNewFile file(platform::FromUtf8(folder.empty() ? "" : folder.string() + "/"));
-  if (!file.Write(bytes.data(), bytes.size()) ||
+  if (!write(file) ||
       file.CommitAs(platform::FromUtf8(path.string())) == platform::PendingNewFile::Result::kFailed)
     throw std::runtime_error("cannot write " + path.string());
+}
+
+void WriteNewFile(const fs::path& path, const std::string& bytes) {
+  WriteNewFile(
+      path, [&](platform::FileBeingSaved& file) { return file.Write(bytes.data(), bytes.size()); });
 }
 
 bool CopyFirstExisting(const std::vector<fs::path>& sources, const fs::path& target) {

@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <map>
-#include <stdexcept>
 
 #include "data.h"
 
@@ -82,11 +81,9 @@ Picture Scaled(const Picture& picture, int32_t factor) {
 }
 
 void SavePictureIfMissing(const Picture& picture, const fs::path& path) {
-  if (!Missing(path)) return;
-  // The platform writes beside the target and renames, so no half file stays.
-  if (fw_save_pixmap_png(picture.ToPixmap(), platform::FromUtf8(path.string()), 9) == 0) {
-    throw std::runtime_error("cannot write " + path.string());
-  }
+  WriteNewFile(path, [&](platform::FileBeingSaved& file) {
+    return platform::WritePixmapPng(picture.ToPixmap(), file, 9) == 1;
+  });
 }
 
 // ---------------------------------------------------------------------------

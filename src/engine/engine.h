@@ -58,6 +58,10 @@ constexpr int32_t kSoundVolumeSetting = 12;
 constexpr int32_t kMusicVolumeSetting = 13;
 constexpr int32_t kAudioDriverSetting = 14;
 extern int32_t KeyMap[101];
+// True for a run whose "Setup.ini" could not be read whole: its saves then
+// leave the file as it is rather than put the defaults over the user's
+// settings.
+extern bool SetupIniUnread;
 extern std::vector<Text> AudioDriverNames;
 extern int32_t LogStream;
 extern int32_t MouseMode;
@@ -138,6 +142,9 @@ extern int32_t TrackChannel;
 void ResetRunState();
 void LogLine(const Text& text);
 void LogLines(std::initializer_list<Text> lines);
+// Logs that the file `name`, which the program reads and writes back, could
+// not be read and is left as it is.
+void LogFileLeftUnread(const Text& name);
 void WriteSetupIni();
 [[noreturn]] void ShutDown();
 // The week folder's name relative to Files/: "001/" for week 1.

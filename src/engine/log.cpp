@@ -13,4 +13,8 @@ void LogLines(std::initializer_list<Text> lines) {
   for (const Text& line : lines) LogLine(line);
 }
 
+void LogFileLeftUnread(const Text& name) {
+  LogLine(u"\t" + name + u" could not be read (too large or unreadable); it is left as it is");
+}
+
 }  // namespace engine

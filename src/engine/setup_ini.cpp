@@ -3,6 +3,9 @@
 #include "engine.h"
 
 namespace engine {
+
+bool SetupIniUnread = false;
+
 namespace {
 
 // Numbers keep their size but lose their sign; the most negative value stays
@@ -126,10 +129,14 @@ void ReadSetupLine(const Text& line, int32_t& driver_line_seen) {
 
 int32_t ReadSetupIni() {
   int32_t driver_line_seen = 0;
-  if (fw_file_type(u"Setup.ini") == 0) return driver_line_seen;
-  // A name that exists but cannot be read (a folder, no permission) is
-  // treated like a missing file rather than read forever.
+  const int32_t type = fw_file_type(u"Setup.ini");
+  if (type == 0) return driver_line_seen;
+  // A name that exists but cannot be read whole (a folder, no permission, a
+  // failing disk) is treated like a missing file rather than read forever
+  // or in part; a file of settings there is the user's, and stays.
   int32_t stream = fw_read_file(u"Setup.ini");
+  SetupIniUnread = stream == 0 && type == 1;
+  if (SetupIniUnread) LogFileLeftUnread(u"Setup.ini");
   if (stream == 0) return driver_line_seen;
   LogLine(u"\tReading Setup File");
   do {
@@ -155,6 +162,7 @@ void ChooseAndStartAudioDriver(int32_t driver_line_seen) {
 // Written beside the old file and renamed over it, so that a write that
 // fails half-way leaves the previous settings in place.
 void WriteSetupIni() {
+  if (SetupIniUnread) return;
   FolderTrip trip;
   if (trip.Go(u"..") == 0) return;
   platform::PendingSave save(u"Setup.ini");

@@ -22,6 +22,7 @@ void ResetConfiguration() {
   std::ranges::fill(KeyMap, 0);
   for (const auto& binding : kDefaultBindings) KeyMap[binding[0]] = binding[1];
   AudioDriverNames.clear();
+  SetupIniUnread = false;
   LogStream = 0;
 }
 

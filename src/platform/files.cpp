@@ -131,31 +131,26 @@ class MemoryStream : public Stream {
   std::string written_;
 };
 
-// Reads up to `capacity` bytes; 0 at the end and on failure.
-size_t ReadSome(int fd, void* out, size_t capacity) {
+// Reads up to `capacity` bytes: how many, 0 at the end, -1 on failure.
+ssize_t ReadSome(int fd, void* out, size_t capacity) {
   ssize_t got;
   do {
-    got = ::read(fd, out, capacity);
+    got = read_from_disk(fd, out, capacity);
   } while (got < 0 && errno == EINTR);
-  return got > 0 ? size_t(got) : 0;
+  return got;
 }
 
-// Reads end after `most_bytes`, so that a file that grows while it is read
-// still cannot be read without end. A file being saved reaches the disk
-// before it closes: a power cut after its rename must not find it empty.
+// A file being written; files are read whole, before any of it is used. A
+// file being saved reaches the disk before it closes: a power cut after its
+// rename must not find it empty.
 class FileStream : public Stream {
  public:
   enum class Flush { kNo, kToDisk };
-  FileStream(int fd, size_t most_bytes, Flush flush = Flush::kNo)
-      : Stream(false), fd_(fd), left_(most_bytes), flush_(flush) {}
+  FileStream(int fd, Flush flush) : Stream(false), fd_(fd), flush_(flush) {}
   ~FileStream() override { Close(); }
 
  protected:
-  size_t ReadRaw(char* out, size_t capacity) override {
-    size_t got = ReadSome(fd_, out, std::min(capacity, left_));
-    left_ -= got;
-    return got;
-  }
+  size_t ReadRaw(char*, size_t) override { return 0; }
   bool WriteRaw(const char* data, size_t size) override {
     while (size > 0) {
       ssize_t put = ::write(fd_, data, size);
@@ -173,7 +168,6 @@ class FileStream : public Stream {
 
  private:
   int fd_;
-  size_t left_;
   Flush flush_;
 };
 
@@ -239,44 +233,47 @@ int OpenFileToWrite(const std::string& os_path) {
   return fd;
 }
 
-int32_t StreamOver(int fd) {
-  if (fd < 0) return 0;
-  return rt_handle_from_object(std::make_shared<FileStream>(fd, kMaxStreamFileBytes));
-}
-
-// Every byte up to the end, unless there are more than `most_bytes`. Room
-// for the `expected` bytes and one more reads a file that kept its size in
-// one go, and no more than that is kept.
-bool ReadToEnd(int fd, size_t expected, size_t most_bytes, std::vector<uint8_t>& bytes) {
+// Every byte up to the end, unless there are more than `most_bytes` or a
+// read fails: a failing disk must not pass for the end of the file. Room for
+// the `expected` bytes and one more reads a file that kept its size in one
+// go, and no more than that is kept.
+template <typename Bytes>
+bool ReadToEnd(int fd, size_t expected, size_t most_bytes, Bytes& bytes) {
   size_t room = expected + 1;
   for (;;) {
     size_t had = bytes.size();
     if (had == room) room = std::min(std::max(room * 2, kBufferSize), most_bytes + 1);
     bytes.resize(room);
-    size_t got = ReadSome(fd, bytes.data() + had, room - had);
-    bytes.resize(had + got);
-    if (got == 0) return true;
+    const ssize_t got = ReadSome(fd, bytes.data() + had, room - had);
+    bytes.resize(had + size_t(std::max<ssize_t>(got, 0)));
+    if (got <= 0) return got == 0;
     if (bytes.size() > most_bytes) return false;
   }
+}
+
+template <typename Bytes>
+std::optional<Bytes> ReadWholeFile(const std::string& os_path, size_t most_bytes) {
+  size_t size = 0;
+  int fd = OpenRegularFile(os_path, O_RDONLY, most_bytes, size);
+  if (fd < 0) return std::nullopt;
+  Bytes bytes;
+  bool whole = ReadToEnd(fd, size, most_bytes, bytes);
+  ::close(fd);
+  if (!whole) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace
 
 int (*flush_to_disk)(int fd) = ::fsync;
+ssize_t (*read_from_disk)(int fd, void* out, size_t capacity) = ::read;
 
 StreamRef MakeMemoryStream(std::string bytes) {
   return std::make_shared<MemoryStream>(std::move(bytes));
 }
 
 std::optional<std::vector<uint8_t>> ReadOutsideFile(const std::string& os_path, size_t most_bytes) {
-  size_t size = 0;
-  int fd = OpenRegularFile(os_path, O_RDONLY, most_bytes, size);
-  if (fd < 0) return std::nullopt;
-  std::vector<uint8_t> bytes;
-  bool whole = ReadToEnd(fd, size, most_bytes, bytes);
-  ::close(fd);
-  if (!whole) return std::nullopt;
-  return bytes;
+  return ReadWholeFile<std::vector<uint8_t>>(os_path, most_bytes);
 }
 
 }  // namespace platform
@@ -459,7 +456,7 @@ void FileBeingSaved::Open(const std::string& folder, std::optional<uint32_t> mod
   RemoveLeftoverTemporaries(folder);
   const int fd = CreateTemporary(folder, temporary_);
   if (fd >= 0 && (!mode || ::fchmod(fd, mode_t(*mode)) == 0)) {
-    file_ = std::make_shared<FileStream>(fd, 0, FileStream::Flush::kToDisk);
+    file_ = std::make_shared<FileStream>(fd, FileStream::Flush::kToDisk);
     return;
   }
   if (fd >= 0) {
@@ -537,14 +534,19 @@ void fw_close_dir(int32_t listing) {
   if (HandleTo<platform::Listing>(listing)) rt_release_handle(listing);
 }
 
+// Read whole before any of it is given out, so that a file a read fails in
+// is one that cannot be read, never one that ends early.
 int32_t fw_read_file(const Text& path) {
-  size_t size = 0;
-  return platform::StreamOver(platform::OpenRegularFile(platform::OsPath(path), O_RDONLY,
-                                                        platform::kMaxStreamFileBytes, size));
+  auto bytes =
+      platform::ReadWholeFile<std::string>(platform::OsPath(path), platform::kMaxStreamFileBytes);
+  return bytes ? rt_handle_from_object(platform::MakeMemoryStream(std::move(*bytes))) : 0;
 }
 
 int32_t fw_write_file(const Text& path) {
-  return platform::StreamOver(platform::OpenFileToWrite(platform::OsPath(path)));
+  const int fd = platform::OpenFileToWrite(platform::OsPath(path));
+  if (fd < 0) return 0;
+  return rt_handle_from_object(
+      std::make_shared<platform::FileStream>(fd, platform::FileStream::Flush::kNo));
 }
 
 void fw_close_stream(int32_t stream) {

@@ -2,6 +2,8 @@
 // share one buffered reader and writer, so the line rules live in one place.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -73,16 +75,18 @@ StreamRef MakeMemoryStream(std::string bytes);
 // a read wait or fail loudly. Each kind has a bound on the size that no real
 // file of its kind reaches, so that no file can fill the memory either.
 
-// Largest file fw_read_file opens; its reads also end there.
+// Largest file fw_read_file reads.
 constexpr size_t kMaxStreamFileBytes = size_t(16) << 20;
 
-// The whole regular file at `os_path`, or nothing when it cannot be read or
-// holds more than `most_bytes`.
+// The whole regular file at `os_path`, or nothing when it cannot be read
+// whole (a read failed) or holds more than `most_bytes`.
 std::optional<std::vector<uint8_t>> ReadOutsideFile(const std::string& os_path, size_t most_bytes);
 
 // Flushes a file being saved to disk before it is moved into place: fsync,
 // unless a test has put a failing disk's in its place.
 extern int (*flush_to_disk)(int fd);
+// Reads a file: read, unless a test has put a failing disk's in its place.
+extern ssize_t (*read_from_disk)(int fd, void* out, size_t capacity);
 
 // Time-outs of socket connects and of each socket read or write.
 void SetSocketTimeouts(int32_t connect_ms, int32_t transfer_ms);

@@ -159,8 +159,7 @@ int32_t LoadScoreFile() {
   const int32_t stream = fw_read_file(kScoreFileName);
   if (stream == 0) {
     ScoreFileUnread = true;
-    engine::LogLine(
-        u"\tnuscores.dat could not be read (too large or unreadable); it is left as it is");
+    engine::LogFileLeftUnread(kScoreFileName);
     return 0;
   }
   ReadHeader(stream);

@@ -201,12 +201,21 @@ TEST_F(SetupIniFile, OptionalLinesAndReadingBackGivesTheSameSettings) {
   EXPECT_TRUE(std::equal(std::begin(keys), std::end(keys), KeyMap));
 }
 
-TEST_F(SetupIniFile, AFailedWriteKeepsThePreviousFile) {
+TEST_F(SetupIniFile, AFailedWriteOrReadKeepsThePreviousFile) {
   folder_.Write("Files/Setup.ini", {"Width=1024"});
   {
     FullDisk full(64);
     WriteSetupIni();
   }
+  EXPECT_EQ(folder_.Lines("Files/Setup.ini"), std::vector<std::string>{"Width=1024"});
+  std::filesystem::current_path(folder_.Path("Files"));
+  {
+    FailingDisk failing(1);
+    ReadSetupIni();
+  }
+  std::filesystem::current_path(folder_.Path("Files/001"));
+  EXPECT_EQ(EngineSettings[kWidthSetting], 800);
+  WriteSetupIni();  // as the options panel and the quit do
   EXPECT_EQ(folder_.Lines("Files/Setup.ini"), std::vector<std::string>{"Width=1024"});
   EXPECT_EQ(FilesFolder(), kFilesWithSetup);
   EXPECT_EQ(std::filesystem::current_path(), folder_.Path("Files/001"));

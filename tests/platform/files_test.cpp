@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "full_disk.h"
 #include "non_files.h"
 #include "platform/platform.h"
 #include "platform/stream.h"
@@ -165,11 +166,17 @@ TEST_F(Files, AFolderFifoSocketOrDeviceIsAFileThatCannotBeReadNorWritten) {
   }
 }
 
-TEST_F(Files, AFileOverItsKindsBoundIsNotRead) {
+TEST_F(Files, AFileOverItsKindsBoundOrThatAReadFailsInIsNotRead) {
   WriteBytes("ten.bin", "0123456789");
   EXPECT_FALSE(platform::ReadOutsideFile("ten.bin", 9));
   EXPECT_EQ(platform::ReadOutsideFile("ten.bin", 10),
             std::vector<uint8_t>({'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}));
+  for (int failing_read : {1, 2}) {  // the bytes, then the read that finds the end
+    FailingDisk disk(failing_read);
+    EXPECT_FALSE(platform::ReadOutsideFile("ten.bin", 10));
+    FailingDisk again(failing_read);
+    EXPECT_EQ(fw_read_file(u"ten.bin"), 0);
+  }
   // Sparse, so that the file takes no room.
   WriteBytes("huge.ini", "");
   ASSERT_EQ(::truncate("huge.ini", off_t(platform::kMaxStreamFileBytes) + 1), 0);

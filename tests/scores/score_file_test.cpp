@@ -291,9 +291,19 @@ TEST_F(ScoreFile, AFailedSaveLeavesThePreviousFileIntact) {
 }
 
 // A load takes at most 16 MiB, and a save after it would keep none of the
-// records nor the header's name and password.
-TEST_F(ScoreFile, AFileTooLargeToReadIsLeftAsItIs) {
-  WriteFile({Header(u"ann", u"secret"), RecordLine(u"1|kept|0|5|0|0|0|0")});
+// records nor the header's name and password; after a read that failed it
+// would keep only those read before.
+TEST_F(ScoreFile, AFileTooLargeOrFailingToReadIsLeftAsItIs) {
+  std::vector<Text> lines(2000, RecordLine(u"1|kept|0|5|0|0|0|0"));
+  lines.front() = Header(u"ann", u"secret");
+  WriteFile(lines);
+  const std::string whole = FileBytes();
+  {
+    FailingDisk failing(2);
+    scores::LoadScoreFile();
+  }
+  scores::SaveScoreFile();
+  EXPECT_EQ(FileBytes(), whole);
   const uintmax_t large = 17u << 20;
   fs::resize_file("nuscores.dat", large);
   scores::LoadScoreFile();
