@@ -267,6 +267,10 @@ std::optional<Bytes> ReadWholeFile(const std::string& os_path, size_t most_bytes
 
 int (*flush_to_disk)(int fd) = ::fsync;
 ssize_t (*read_from_disk)(int fd, void* out, size_t capacity) = ::read;
+int (*rename_no_replace)(const char* from, const char* to) = [](const char* from, const char* to) {
+  return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+};
+int (*hard_link)(const char* from, const char* to) = ::link;
 
 StreamRef MakeMemoryStream(std::string bytes) {
   return std::make_shared<MemoryStream>(std::move(bytes));
@@ -425,11 +429,17 @@ int CreateTemporary(const std::string& folder, std::string& path) {
   return -1;
 }
 
-// Moves `from` to `to` only where nothing has that name; errno tells why
-// not. The name is claimed by creating it, which every file system allows
-// (network shares and many FUSE file systems refuse a rename that must not
-// replace, and hard links), and the finished file is renamed over the claim.
-bool MoveToFreeName(const std::string& from, const std::string& to) {
+// What a file system that lacks a way of moving a file says when asked.
+bool IsRefused(int error) {
+  return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM ||
+         error == EXDEV;
+}
+
+// The name is claimed by creating it, which every file system allows, and
+// the finished file is renamed over the claim. Until that rename the name
+// holds an empty file, so this is only for file systems that allow nothing
+// better.
+bool ClaimAndRenameOver(const std::string& from, const std::string& to) {
   const int claim =
       ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
   if (claim < 0) return false;
@@ -439,6 +449,20 @@ bool MoveToFreeName(const std::string& from, const std::string& to) {
   ::unlink(to.c_str());
   errno = why;
   return false;
+}
+
+// Moves `from` to `to` only where nothing has that name; errno tells why
+// not. A rename that cannot replace, or else a second name given and the
+// first taken away, leave the name free or holding the whole file whenever
+// the run ends. Network shares and many FUSE file systems refuse both.
+bool MoveToFreeName(const std::string& from, const std::string& to) {
+  if (rename_no_replace(from.c_str(), to.c_str()) == 0) return true;
+  if (!IsRefused(errno)) return false;
+  if (hard_link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  return IsRefused(errno) && ClaimAndRenameOver(from, to);
 }
 
 // So that a rename into the folder outlasts a power cut. A file system

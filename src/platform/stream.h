@@ -87,6 +87,11 @@ std::optional<std::vector<uint8_t>> ReadOutsideFile(const std::string& os_path, 
 extern int (*flush_to_disk)(int fd);
 // Reads a file: read, unless a test has put a failing disk's in its place.
 extern ssize_t (*read_from_disk)(int fd, void* out, size_t capacity);
+// The two ways a finished file takes a free name, a rename that cannot
+// replace and a hard link, unless a test has put a file system's that
+// refuses them in their place.
+extern int (*rename_no_replace)(const char* from, const char* to);
+extern int (*hard_link)(const char* from, const char* to);
 
 // Time-outs of socket connects and of each socket read or write.
 void SetSocketTimeouts(int32_t connect_ms, int32_t transfer_ms);

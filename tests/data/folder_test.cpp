@@ -60,10 +60,14 @@ TEST(RunFolder, KeepsTheUsersFilesAndFillsInTheRest) {
   };
   for (const auto& [name, bytes] : users) WriteText(root.Path() / name, bytes);
   fs::remove(root.Path() / "Files/001/003.wav");  // nothing there yet anyway
+  // Links at outputs, to a user's file and to nowhere: no write goes through.
+  fs::create_symlink(root.Path() / "Presets/Mine.dat", root.Path() / "Files/001/music/chase.ini");
+  fs::create_symlink(root.Path() / "nowhere.png", root.Path() / "Filters.png");
   ASSERT_EQ(data_test::RunMakeData(root.Path()), 0);
   auto after = data_test::Snapshot(root.Path());
   for (const auto& [name, bytes] : users) EXPECT_EQ(after[name], bytes) << name;
-  EXPECT_TRUE(fs::exists(root.Path() / "Filters.png"));
+  EXPECT_FALSE(fs::exists(root.Path() / "nowhere.png"));
+  EXPECT_TRUE(fs::is_symlink(root.Path() / "Filters.png"));
   EXPECT_TRUE(fs::exists(root.Path() / "Files/Common/icons.png"));
   EXPECT_TRUE(fs::exists(root.Path() / "Files/001/music/d1-1.wav"));
 }

@@ -338,6 +338,52 @@ TEST_F(Files, TemporariesAKilledRunLeftNeverBlockASaveAndOldOnesGo) {
   EXPECT_EQ(names, (std::set<std::string>{".saving-fedcba98", ".saving-notes.txt", "Setup.ini"}));
 }
 
+namespace {
+
+int (*const kRenameNoReplace)(const char*, const char*) = platform::rename_no_replace;
+bool name_free_at_rename = false;
+
+int RenameNotingTheName(const char* from, const char* to) {
+  name_free_at_rename = ::access(to, F_OK) != 0;
+  return kRenameNoReplace(from, to);
+}
+int Refuse(const char*, const char*) {
+  errno = EOPNOTSUPP;
+  return -1;
+}
+
+platform::PendingNewFile::Result SaveNewFile(const Text& name, const std::string& bytes) {
+  platform::PendingNewFile file(u"");
+  file.Write(bytes.data(), bytes.size());
+  return file.CommitAs(name);
+}
+
+}  // namespace
+
+// A new file takes its name whole, so a run killed at any moment leaves the
+// name free or holding it: no empty claim where a rename that cannot replace
+// or a hard link will do. A share that has neither still takes new files,
+// and a taken name is never replaced.
+TEST_F(Files, ANewFileTakesAFreeNameWholeAndNeverATakenOne) {
+  using Result = platform::PendingNewFile::Result;
+  const std::pair<decltype(&Refuse), decltype(&Refuse)> file_systems[] = {
+      {RenameNotingTheName, ::link}, {Refuse, ::link}, {Refuse, Refuse}};
+  for (const auto& [rename_no_replace, hard_link] : file_systems) {
+    platform::rename_no_replace = rename_no_replace;
+    platform::hard_link = hard_link;
+    WriteBytes("taken.png", "theirs");
+    EXPECT_EQ(SaveNewFile(u"taken.png", "mine"), Result::kTaken);
+    EXPECT_EQ(SaveNewFile(u"free.png", "mine"), Result::kSaved);
+    EXPECT_EQ(ReadBytes("taken.png"), "theirs");
+    EXPECT_EQ(ReadBytes("free.png"), "mine");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2);
+    std::filesystem::remove("free.png");
+  }
+  platform::rename_no_replace = kRenameNoReplace;
+  platform::hard_link = ::link;
+  EXPECT_TRUE(name_free_at_rename);
+}
+
 TEST(MemoryStream, ServesTheSameLineRules) {
   auto stream = platform::MakeMemoryStream(std::string("one\r\ntwo\0three", 14));
   EXPECT_EQ(stream->ReadLine(), u"one");
