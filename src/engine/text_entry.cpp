@@ -20,8 +20,10 @@ void AppendTypedCharacter(Text& text) {
   if (c >= 32) text += rt_string_from_char(c);
 }
 
+// A character beyond the first plane goes whole: half of one would make a
+// name that is no UTF-8 on disk.
 void DropLastCharacter(Text& text) {
-  if (!text.empty()) text.pop_back();
+  if (!text.empty()) text.resize(text.size() - platform::CharacterUnitsBefore(text, text.size()));
 }
 
 // A held Backspace deletes at once and then at every eighth call.

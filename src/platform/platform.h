@@ -43,6 +43,11 @@ inline size_t CharacterUnitsAt(const Text& text, size_t start) {
       IsHighSurrogate(text[start]) && start + 1 < text.size() && IsLowSurrogate(text[start + 1]);
   return pair ? 2 : 1;
 }
+// The same for the character that ends just before `end` (above 0).
+inline size_t CharacterUnitsBefore(const Text& text, size_t end) {
+  const bool pair = IsLowSurrogate(text[end - 1]) && end >= 2 && IsHighSurrogate(text[end - 2]);
+  return pair ? 2 : 1;
+}
 // The longest start of `text` whose UTF-8 takes at most `bytes` bytes, cut
 // between characters: a surrogate pair stays whole.
 Text Utf8Prefix(const Text& text, size_t bytes);

@@ -22,8 +22,9 @@ class TextEntry : public ::testing::Test {
   platform::ScriptedHost* host_ = nullptr;
 };
 
-TEST_F(TextEntry, HeldBackspaceDeletesAtOnceThenEveryEighthCall) {
-  Text text = u"abcdef";
+// A character beyond the first plane is two code units, deleted as one.
+TEST_F(TextEntry, HeldBackspaceDeletesAWholeCharacterAtOnceThenEveryEighthCall) {
+  Text text = u"abc\U0001F600\u00E9\U0001F600";
   Key(8, true);
   for (int call = 1; call <= 20; ++call) text = EditTextField(text);
   EXPECT_EQ(text, u"abc");
