@@ -498,13 +498,16 @@ namespace {
 // The handlers the SDL host installs only note a stop signal, so that the
 // program can end at its next frame with its saves; a second one ends the
 // process the usual way. One ignored from the start, as nohup leaves SIGHUP,
-// stays ignored.
+// stays ignored. The others start at their defaults, however the suite was
+// started (a background job ignores SIGINT).
 TEST(StopSignalDeathTest, OneIsNotedForGoodAndASecondEndsTheProcess) {
   platform::UseScriptedHost();
+  const int signals[] = {SIGHUP, SIGINT, SIGTERM};
   struct sigaction ignored {
-  }, before{};
+  }, usual{}, before[3]{};
   ignored.sa_handler = SIG_IGN;
-  sigaction(SIGHUP, &ignored, &before);
+  usual.sa_handler = SIG_DFL;
+  for (int i = 0; i < 3; ++i) sigaction(signals[i], i == 0 ? &ignored : &usual, &before[i]);
   platform::InstallStopSignalHandlers();
   raise(SIGHUP);
   EXPECT_EQ(fw_app_stop_signalled(), 0);
@@ -513,7 +516,7 @@ TEST(StopSignalDeathTest, OneIsNotedForGoodAndASecondEndsTheProcess) {
   EXPECT_EQ(fw_app_stop_signalled(), 1);  // reading leaves it noted
   EXPECT_EXIT(raise(SIGTERM), testing::KilledBySignal(SIGTERM), "");
   platform::RestoreStopSignalHandlers();
-  sigaction(SIGHUP, &before, nullptr);
+  for (int i = 0; i < 3; ++i) sigaction(signals[i], &before[i], nullptr);
   platform::ResetPlatformState();
 }
 

@@ -43,6 +43,8 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& unset,
 
 // Starts the program in the current folder, by default with the test's own
 // environment; its standard error goes to `errors_path` when one is given.
+// Its stop signals start at their defaults, as a shell starts a job, however
+// the suite was started (nohup ignores SIGHUP, a background job SIGINT).
 pid_t StartProgram(std::vector<std::string> environment = EnvironmentWith({}, {}),
                    const std::string& errors_path = "") {
   const std::string program = std::string(QUILL_BINARY_DIR) + "/quill-retro";
@@ -56,9 +58,17 @@ pid_t StartProgram(std::vector<std::string> environment = EnvironmentWith({}, {}
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors_path.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  for (int stop_signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&stop_signals, stop_signal);
+  posix_spawnattr_setsigdefault(&attributes, &stop_signals);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t child = 0;
-  int failed = posix_spawn(&child, program.c_str(), &actions, nullptr, const_cast<char**>(argv),
+  int failed = posix_spawn(&child, program.c_str(), &actions, &attributes, const_cast<char**>(argv),
                            variables.data());
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return failed == 0 ? child : 0;
 }
