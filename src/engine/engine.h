@@ -113,8 +113,9 @@ extern float BackdropTarget[3];
 // a whole panel height above the screen closed.
 extern int32_t OptionsPanelY;
 constexpr int32_t kOptionsPanelClosedY = -300;
-// 1 while a mouse button that was held over the shown panel stays held: the
-// press is the panel's even where the pointer has left it.
+// Whose mouse press is held: none, the panel's (it began over the shown
+// panel, and stays the panel's where the pointer has left it) or another's.
+enum : int32_t { kNoPress = 0, kPanelPress = 1, kOtherPress = 2 };
 extern int32_t OptionsPanelHoldsPress;
 
 // Text entry (text_entry.cpp).

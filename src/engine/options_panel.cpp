@@ -7,7 +7,7 @@
 namespace engine {
 
 int32_t OptionsPanelY = kOptionsPanelClosedY;
-int32_t OptionsPanelHoldsPress = 0;
+int32_t OptionsPanelHoldsPress = kNoPress;
 
 namespace {
 
@@ -30,11 +30,13 @@ bool PanelCoversPointer() {
 }
 
 // Taken before the slide, at the place the frame's controls saw the panel.
+// A press belongs where it began: a drag from the tool that crosses the
+// panel stays the tool's.
 void NotePressOnPanel() {
   if (fw_mouse_down(1) == 0 && fw_mouse_down(2) == 0 && fw_mouse_down(3) == 0) {
-    OptionsPanelHoldsPress = 0;
-  } else if (PanelCoversPointer()) {
-    OptionsPanelHoldsPress = 1;
+    OptionsPanelHoldsPress = kNoPress;
+  } else if (OptionsPanelHoldsPress == kNoPress) {
+    OptionsPanelHoldsPress = PanelCoversPointer() ? kPanelPress : kOtherPress;
   }
 }
 
@@ -265,7 +267,9 @@ int32_t KeyBindingRow(int32_t key_index, int32_t x, int32_t y) {
   return 0;
 }
 
-bool OptionsPanelHasPointer() { return OptionsPanelHoldsPress == 1 || PanelCoversPointer(); }
+bool OptionsPanelHasPointer() {
+  return OptionsPanelHoldsPress == kPanelPress || PanelCoversPointer();
+}
 
 int32_t OptionsMenuFrame() {
   MouseHit1 = fw_mouse_hit(1);

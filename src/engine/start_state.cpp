@@ -66,7 +66,7 @@ void ResetHub() {
   NoticeList.Clear();
   PopupList.Clear();
   OptionsPanelY = kOptionsPanelClosedY;
-  OptionsPanelHoldsPress = 0;
+  OptionsPanelHoldsPress = kNoPress;
 }
 
 void ResetDrawing() {

@@ -309,15 +309,35 @@ TEST_F(FrameLoopTest, PressesOnWhatCoversTheToolLeaveTheToolBeneathAlone) {
   At(26, Event(InputEvent::kMouseDown, 1, 560, 95));
   PointerFor(28, 39, 380);
   At(30, tool_stage::MouseUp(1));
-  Click(32, 32, 39, 380);  // below the panel the row takes the press
-  Run(33, [&](int32_t pass) {
-    if (pass == 4) EXPECT_EQ(tool::UiState, tool::kUiPaletteMenu);
-    if (pass < 32) ASSERT_EQ(tool::SpriteName, u"NameYourSprite") << pass;
+  Click(32, 32, 12, 295);  // the panel's lowest rows, over the fourth row
+  Click(34, 34, 39, 380);  // below the panel the row takes the press
+  Run(35, [&](int32_t pass) {
+    if (pass == 4) {
+      EXPECT_EQ(tool::UiState, tool::kUiPaletteMenu);
+    }
+    if (pass < 34) {
+      ASSERT_EQ(tool::SpriteName, u"NameYourSprite") << pass;
+    }
     ASSERT_TRUE(std::all_of(std::begin(tool::ToolSettings), std::end(tool::ToolSettings),
                             [](int32_t value) { return value == 0; }));
   });
   EXPECT_EQ(engine::EngineSettings[11], 560 - 520 + 2);
   EXPECT_EQ(tool::SpriteName, tool::PresetList.Links().back()->name);
+}
+
+// A drag begun on a slider below the open panel stays the slider's while it
+// crosses the panel's edge and comes back.
+TEST_F(FrameLoopTest, ADragFromTheToolAcrossTheOpenPanelKeepsGoing) {
+  tool::ToolSettings[200] = 1;  // layer 1 on, and with it its sliders
+  At(1, tool_stage::KeyDown(9));
+  At(2, tool_stage::KeyUp(9));
+  PointerFor(14, 100, 328);  // "Hue Randomness", below the panel's edge at 320
+  At(14, Event(InputEvent::kMouseDown, 1, 100, 328));
+  PointerFor(16, 100, 300);
+  PointerFor(18, 200, 328);
+  At(20, tool_stage::MouseUp(1));
+  Run(20);
+  EXPECT_EQ(tool::ToolSettings[214], (200 - 82) * 255 / 148);
 }
 
 // Rows out of sight cost no draws: with more presets than the budget, it
