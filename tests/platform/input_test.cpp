@@ -327,19 +327,23 @@ TEST_F(SdlHostInput, AKeyHeldForAFrameIsSeenHeldAndAQuickClickIsCounted) {
 }
 
 // Their releases go elsewhere, as when a shortcut hides the window mid-drag.
-TEST_F(SdlHostInput, AButtonHeldWhenTheWindowLosesFocusOrHidesCountsAsReleased) {
+TEST_F(SdlHostInput, AButtonOrKeyHeldWhenTheWindowLosesFocusOrHidesCountsAsReleased) {
   for (auto window_event :
        {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_HIDDEN, SDL_WINDOWEVENT_MINIMIZED}) {
     PushButton(SDL_MOUSEBUTTONDOWN);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a);
     rt_delay(1);
     ASSERT_EQ(fw_mouse_down(1), 1);
+    ASSERT_EQ(fw_key_down(65), 1);
     SDL_Event event{};
     event.type = SDL_WINDOWEVENT;
     event.window.event = window_event;
     SDL_PushEvent(&event);
     rt_delay(1);
     EXPECT_EQ(fw_mouse_down(1), 0) << int(window_event);
+    EXPECT_EQ(fw_key_down(65), 0) << int(window_event);
     EXPECT_EQ(fw_mouse_hit(1), 1);
+    EXPECT_EQ(fw_key_hit(65), 1);
   }
 }
 

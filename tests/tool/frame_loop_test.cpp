@@ -109,6 +109,21 @@ TEST_F(FrameLoopTest, FourFramesAreEachRebuiltOnceEveryThirtyTwoPasses) {
   EXPECT_EQ(tool::AnimFrames, 4);
 }
 
+// A preset made by hand may ask for more frames than the images store; the
+// preview shows those too. Without movement every frame looks the same.
+TEST_F(FrameLoopTest, FramesBeyondTheStoredOnesShowInThePreview) {
+  tool::ToolSettings[20] = 130;
+  tool::ToolSettings[200] = 1;
+  tool::ToolSettings[203] = 100;
+  tool::ToolSettings[13] = 128;
+  std::vector<uint32_t> third, last;
+  Run(8 * 129 + 1, [&](int32_t pass) {
+    if (pass == 8 * 2 + 1) third = Area(stage_.host().LastFrame(), 670, 470, 130, 130);
+    if (pass == 8 * 129 + 1) last = Area(stage_.host().LastFrame(), 670, 470, 130, 130);
+  });
+  EXPECT_EQ(last, third);
+}
+
 TEST_F(FrameLoopTest, WithoutFramesTheFirstFrameIsRebuiltEveryPass) {
   auto passes = RegeneratingPasses(10);
   EXPECT_EQ(passes.size(), 9u);  // every pass after the first observed one
