@@ -207,8 +207,9 @@ class PendingNewFile : public FileBeingSaved {
 int32_t fw_read_dir(const Text& path);
 Text fw_next_file(int32_t listing);
 void fw_close_dir(int32_t listing);
-// Regular files only: none for a folder, FIFO, socket or device, nor for a
-// file to read that is larger than any file the program reads as a stream.
+// Regular files only, read whole at once: none for a folder, FIFO, socket or
+// device, for a file larger than any the program reads as a stream, or for
+// one a read failed in.
 int32_t fw_read_file(const Text& path);
 // A new, empty file of its own: a link or a file with a second name in its
 // place is removed, never followed nor emptied, so that no write lands
