@@ -1,8 +1,5 @@
-// Disks that fail. A full one: while a FullDisk lives, no file of this
-// process grows beyond `bytes`, and a write past that fails as on a full
-// disk. A failing one: while a FailingDisk lives, the `n`-th read of a file
-// from now on fails with an I/O error, as a dying disk or a dropped network
-// share makes it.
+// Disks that fail. While a FullDisk lives, no file of this process grows
+// beyond `bytes`, and a write past that fails as on a full disk.
 #pragma once
 
 #include <sys/resource.h>
@@ -36,21 +33,15 @@ class FullDisk {
   void (*kept_handler_)(int) = SIG_DFL;
 };
 
-class FailingDisk {
- public:
-  explicit FailingDisk(int n) {
-    reads_left_ = n;
-    platform::read_from_disk = Read;
-  }
-  ~FailingDisk() { platform::read_from_disk = ::read; }
-  FailingDisk(const FailingDisk&) = delete;
-  FailingDisk& operator=(const FailingDisk&) = delete;
-
- private:
-  static ssize_t Read(int fd, void* out, size_t capacity) {
-    if (--reads_left_ != 0) return ::read(fd, out, capacity);
-    errno = EIO;
-    return -1;
-  }
-  static inline int reads_left_ = 0;
-};
+// Runs `work` while the `n`-th read of a file from then on fails with an I/O
+// error, as on a dying disk or a dropped network share.
+inline int reads_before_failure = 0;
+template <typename Work>
+void OnAFailingDisk(int n, const Work& work) {
+  reads_before_failure = n;
+  platform::read_from_disk = [](int fd, void* out, size_t size) -> ssize_t {
+    return --reads_before_failure != 0 ? ::read(fd, out, size) : (errno = EIO, -1);
+  };
+  work();
+  platform::read_from_disk = ::read;
+}

@@ -209,10 +209,7 @@ TEST_F(SetupIniFile, AFailedWriteOrReadKeepsThePreviousFile) {
   }
   EXPECT_EQ(folder_.Lines("Files/Setup.ini"), std::vector<std::string>{"Width=1024"});
   std::filesystem::current_path(folder_.Path("Files"));
-  {
-    FailingDisk failing(1);
-    ReadSetupIni();
-  }
+  OnAFailingDisk(1, [] { ReadSetupIni(); });
   std::filesystem::current_path(folder_.Path("Files/001"));
   EXPECT_EQ(EngineSettings[kWidthSetting], 800);
   WriteSetupIni();  // as the options panel and the quit do

@@ -171,12 +171,7 @@ TEST_F(Files, AFileOverItsKindsBoundOrThatAReadFailsInIsNotRead) {
   EXPECT_FALSE(platform::ReadOutsideFile("ten.bin", 9));
   EXPECT_EQ(platform::ReadOutsideFile("ten.bin", 10),
             std::vector<uint8_t>({'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}));
-  for (int failing_read : {1, 2}) {  // the bytes, then the read that finds the end
-    FailingDisk disk(failing_read);
-    EXPECT_FALSE(platform::ReadOutsideFile("ten.bin", 10));
-    FailingDisk again(failing_read);
-    EXPECT_EQ(fw_read_file(u"ten.bin"), 0);
-  }
+  OnAFailingDisk(2, [] { EXPECT_FALSE(platform::ReadOutsideFile("ten.bin", 10)); });
   // Sparse, so that the file takes no room.
   WriteBytes("huge.ini", "");
   ASSERT_EQ(::truncate("huge.ini", off_t(platform::kMaxStreamFileBytes) + 1), 0);
@@ -340,47 +335,36 @@ TEST_F(Files, TemporariesAKilledRunLeftNeverBlockASaveAndOldOnesGo) {
 
 namespace {
 
-int (*const kRenameNoReplace)(const char*, const char*) = platform::rename_no_replace;
 bool name_free_at_rename = false;
-
 int RenameNotingTheName(const char* from, const char* to) {
   name_free_at_rename = ::access(to, F_OK) != 0;
-  return kRenameNoReplace(from, to);
+  return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
-int Refuse(const char*, const char*) {
-  errno = EOPNOTSUPP;
-  return -1;
-}
-
-platform::PendingNewFile::Result SaveNewFile(const Text& name, const std::string& bytes) {
-  platform::PendingNewFile file(u"");
-  file.Write(bytes.data(), bytes.size());
-  return file.CommitAs(name);
-}
+int Refuse(const char*, const char*) { return errno = EOPNOTSUPP, -1; }
 
 }  // namespace
 
-// A new file takes its name whole, so a run killed at any moment leaves the
-// name free or holding it: no empty claim where a rename that cannot replace
-// or a hard link will do. A share that has neither still takes new files,
-// and a taken name is never replaced.
+// No empty claim holds a new file's name where a no-replace rename or a hard
+// link will do; a share with neither still saves. Taken names stay.
 TEST_F(Files, ANewFileTakesAFreeNameWholeAndNeverATakenOne) {
   using Result = platform::PendingNewFile::Result;
-  const std::pair<decltype(&Refuse), decltype(&Refuse)> file_systems[] = {
+  using Move = int (*)(const char*, const char*);
+  const Move usual = platform::rename_no_replace;
+  const std::pair<Move, Move> file_systems[] = {
       {RenameNotingTheName, ::link}, {Refuse, ::link}, {Refuse, Refuse}};
-  for (const auto& [rename_no_replace, hard_link] : file_systems) {
-    platform::rename_no_replace = rename_no_replace;
-    platform::hard_link = hard_link;
+  for (auto [rename, link] : file_systems) {
+    platform::rename_no_replace = rename, platform::hard_link = link;
     WriteBytes("taken.png", "theirs");
-    EXPECT_EQ(SaveNewFile(u"taken.png", "mine"), Result::kTaken);
-    EXPECT_EQ(SaveNewFile(u"free.png", "mine"), Result::kSaved);
-    EXPECT_EQ(ReadBytes("taken.png"), "theirs");
-    EXPECT_EQ(ReadBytes("free.png"), "mine");
+    for (const Text name : {u"taken.png", u"free.png"}) {
+      platform::PendingNewFile file(u"");
+      file.Write("mine", 4);
+      EXPECT_EQ(file.CommitAs(name), name == u"free.png" ? Result::kSaved : Result::kTaken);
+    }
+    EXPECT_EQ(ReadBytes("taken.png") + ReadBytes("free.png"), "theirsmine");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2);
     std::filesystem::remove("free.png");
   }
-  platform::rename_no_replace = kRenameNoReplace;
-  platform::hard_link = ::link;
+  platform::rename_no_replace = usual, platform::hard_link = ::link;
   EXPECT_TRUE(name_free_at_rename);
 }
 

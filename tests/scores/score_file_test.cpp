@@ -294,14 +294,9 @@ TEST_F(ScoreFile, AFailedSaveLeavesThePreviousFileIntact) {
 // records nor the header's name and password; after a read that failed it
 // would keep only those read before.
 TEST_F(ScoreFile, AFileTooLargeOrFailingToReadIsLeftAsItIs) {
-  std::vector<Text> lines(2000, RecordLine(u"1|kept|0|5|0|0|0|0"));
-  lines.front() = Header(u"ann", u"secret");
-  WriteFile(lines);
+  WriteFile(std::vector<Text>(2000, RecordLine(u"1|kept|0|5|0|0|0|0")));
   const std::string whole = FileBytes();
-  {
-    FailingDisk failing(2);
-    scores::LoadScoreFile();
-  }
+  OnAFailingDisk(2, [] { scores::LoadScoreFile(); });
   scores::SaveScoreFile();
   EXPECT_EQ(FileBytes(), whole);
   const uintmax_t large = 17u << 20;
