@@ -417,13 +417,19 @@ std::string RandomTemporaryName() {
   return name;
 }
 
+// A file made new at `path`, never anything already there, nor through a
+// link; its descriptor, or -1 with errno EEXIST where the name is taken.
+int CreateNewFile(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                0666);
+}
+
 // A file made new in `folder`, so that nothing already there is opened; its
 // descriptor, or -1.
 int CreateTemporary(const std::string& folder, std::string& path) {
   for (int32_t attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     path = folder + RandomTemporaryName();
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+    const int fd = CreateNewFile(path);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -440,8 +446,7 @@ bool IsRefused(int error) {
 // holds an empty file, so this is only for file systems that allow nothing
 // better.
 bool ClaimAndRenameOver(const std::string& from, const std::string& to) {
-  const int claim =
-      ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+  const int claim = CreateNewFile(to);
   if (claim < 0) return false;
   ::close(claim);
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
