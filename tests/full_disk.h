@@ -33,15 +33,19 @@ class FullDisk {
   void (*kept_handler_)(int) = SIG_DFL;
 };
 
-// Runs `work` while the `n`-th read of a file from then on fails with an I/O
-// error, as on a dying disk or a dropped network share.
-inline int reads_before_failure = 0;
+// Runs `work` while the `n`-th read of a file or flush of a save to disk
+// from then on fails with an I/O error, as on a dying disk or a dropped
+// network share.
+inline int steps_before_failure = 0;
+inline bool StepFails() { return --steps_before_failure == 0 ? (errno = EIO, true) : false; }
 template <typename Work>
 void OnAFailingDisk(int n, const Work& work) {
-  reads_before_failure = n;
+  steps_before_failure = n;
   platform::read_from_disk = [](int fd, void* out, size_t size) -> ssize_t {
-    return --reads_before_failure != 0 ? ::read(fd, out, size) : (errno = EIO, -1);
+    return StepFails() ? -1 : ::read(fd, out, size);
   };
+  platform::flush_to_disk = [](int fd) { return StepFails() ? -1 : ::fsync(fd); };
   work();
   platform::read_from_disk = ::read;
+  platform::flush_to_disk = ::fsync;
 }

@@ -79,7 +79,10 @@ size_t Stream::ReadBytes(char* out, size_t count) {
 }
 
 bool Stream::Write(const char* data, size_t size) {
-  if (!open_) return false;
+  if (!open_) {
+    write_failed_ = true;  // bytes after the close are missing from the file too
+    return false;
+  }
   out_.append(data, size);
   if (flush_every_write_ || out_.size() >= kBufferSize) return Flush();
   return true;
@@ -510,7 +513,7 @@ bool FileBeingSaved::Write(const void* bytes, size_t size) {
   return file_ && file_->Write(static_cast<const char*>(bytes), size);
 }
 
-bool FileBeingSaved::FinishWriting() {
+bool FileBeingSaved::Finish() {
   if (!file_ || temporary_.empty()) return false;
   file_->Close();
   return !file_->WriteFailed();
@@ -527,7 +530,7 @@ PendingSave::PendingSave(const Text& target) : target_(OsPath(target)) {
 }
 
 int32_t PendingSave::Commit() {
-  if (!FinishWriting() || std::rename(TemporaryPath().c_str(), target_.c_str()) != 0) return 0;
+  if (!Finish() || std::rename(TemporaryPath().c_str(), target_.c_str()) != 0) return 0;
   Kept();
   return 1;
 }
@@ -535,7 +538,7 @@ int32_t PendingSave::Commit() {
 PendingNewFile::PendingNewFile(const Text& folder) { Open(OsPath(folder), std::nullopt); }
 
 PendingNewFile::Result PendingNewFile::CommitAs(const Text& name) {
-  if (!FinishWriting()) return Result::kFailed;
+  if (!Finish()) return Result::kFailed;
   if (!MoveToFreeName(TemporaryPath(), OsPath(name)))
     return errno == EEXIST ? Result::kTaken : Result::kFailed;
   Kept();

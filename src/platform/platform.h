@@ -159,6 +159,12 @@ class FileBeingSaved {
   // Appends bytes; false when they could not be written, and then no
   // commit succeeds.
   bool Write(const void* bytes, size_t size);
+  // Every byte written and flushed to disk, the file still under its
+  // temporary name; true when all reached it. A save of several files
+  // finishes each before it moves any, so that a failing disk moves none.
+  // A write after it fails, and so does the commit; a commit finishes a file
+  // not yet finished.
+  bool Finish();
 
  protected:
   FileBeingSaved() = default;
@@ -166,8 +172,6 @@ class FileBeingSaved {
   // Makes the temporary in `folder` ("" or ending in "/") with the
   // permission bits `mode`, or the folder's default when there are none.
   void Open(const std::string& folder, std::optional<uint32_t> mode);
-  // Closes the temporary; true when every byte reached it.
-  bool FinishWriting();
   const std::string& TemporaryPath() const { return temporary_; }
   // The temporary now stands under its final name, and stays; the move is
   // flushed to disk.

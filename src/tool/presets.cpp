@@ -49,18 +49,19 @@ bool WriteSettingsFile(int32_t stream) {
   return written;
 }
 
-// Both files are written under temporary names and renamed into place only
-// once both are whole, so a failed save leaves the previous pair as it was.
-// The settings go first: a run that dies between the two renames leaves the
-// new settings beside the previous icon, and the settings are what rebuild
-// the sprite.
+// Both files are written and flushed to disk under temporary names, and
+// renamed into place only once both are whole, so a failed save leaves the
+// previous pair as it was. The settings go first: a run that dies between
+// the two renames leaves the new settings beside the previous icon, and the
+// settings are what rebuild the sprite.
 bool WritePresetFiles(const platform::PixmapRef& icon) {
   ToolSettings[kWidthEntry] = SpriteWidth;
   ToolSettings[kHeightEntry] = SpriteHeight;
   platform::PendingSave icon_file(SpriteName + u".png"), settings_file(SpriteName + u".dat");
-  return platform::WritePixmapPng(icon, icon_file, 9) == 1 && settings_file.IsOpen() &&
-         WriteSettingsFile(settings_file.Stream()) && settings_file.Commit() == 1 &&
-         icon_file.Commit() == 1;
+  const bool both_whole = platform::WritePixmapPng(icon, icon_file, 9) == 1 && icon_file.Finish() &&
+                          settings_file.IsOpen() && WriteSettingsFile(settings_file.Stream()) &&
+                          settings_file.Finish();
+  return both_whole && settings_file.Commit() == 1 && icon_file.Commit() == 1;
 }
 
 // A preset name is a file name: it must not lead out of Presets/ nor hold

@@ -207,18 +207,25 @@ TEST_F(PresetTest, AFailedWriteKeepsThePreviousPresetAndSaysSo) {
   const std::string previous = ToolStage::PresetBytes(1, {{2998, 8}, {2999, 8}});
   stage.AddPreset("Hero", previous);
   const std::string previous_icon = stage.Read("Presets/Hero.png");
-  tool::SpriteName = u"Hero";
   PaintFrame(0, 0xFF0000FFu);
 
-  {
-    FullDisk full(4096);  // room for the new icon, not for the settings
-    tool::SavePreset(0);
+  // A full disk, then one failing at either file's flush, which both come
+  // before either move; under a new name no half of a preset is left.
+  std::vector<Text> said;
+  for (const Text name : {u"Hero", u"Fresh"}) {
+    tool::SpriteName = name;
+    {
+      FullDisk full(4096);  // room for the new icon, not for the settings
+      tool::SavePreset(0);
+    }
+    for (int n = 1; n <= 2; ++n) OnAFailingDisk(n, [] { tool::SavePreset(0); });
+    said.insert(said.end(), 3, u"Save Failed : " + name);
   }
 
   EXPECT_EQ(stage.Read("Presets/Hero.dat"), previous);
   EXPECT_EQ(stage.Read("Presets/Hero.png"), previous_icon);
   EXPECT_EQ(stage.FileNames("Presets"), (std::vector<std::string>{"Hero.dat", "Hero.png"}));
-  EXPECT_EQ(ToolStage::Notices(), std::vector<Text>{u"Save Failed : Hero"});
+  EXPECT_EQ(ToolStage::Notices(), said);
   ASSERT_EQ(tool::PresetList.Count(), 1);
   ExpectInWeekFolder();
 }
