@@ -220,7 +220,9 @@ int32_t VolumeSlider(int32_t value, int32_t x, int32_t y, const Text& label) {
   SetScaleXY(1.0f, 1.5f);
   DrawSpriteCounted(IconStripSharp, wrap_sub(wrap_add(x, value), 9), y, kFrameKnob, 1);
   SetColourAlpha(80, 180, 255);
-  if (MouseInRect(x - 2, y - 4, 100, 24) != 0 && fw_mouse_down(1) != 0) {
+  // A drag from the tool that crosses the slider is not the slider's.
+  const bool panel_press = OptionsPanelHoldsPress == kPanelPress && fw_mouse_down(1) != 0;
+  if (MouseInRect(x - 2, y - 4, 100, 24) != 0 && panel_press) {
     value = MouseX - x + 2;
   }
   SetScaleXY(1.0f, 1.0f);

@@ -119,6 +119,7 @@ TEST_F(OptionsPanelTest, SlidersSnapNearTheirEnds) {
 }
 
 TEST_F(OptionsPanelTest, SliderItselfDoesNotSnap) {
+  engine::OptionsPanelHoldsPress = engine::kPanelPress;
   PointAt(103, 110);
   stage_.host().Queue(MouseDown(1));
   EXPECT_EQ(engine::VolumeSlider(50, 100, 100, u"Master Volume"), 5);

@@ -334,15 +334,21 @@ TEST_F(FrameLoopTest, PressesOnWhatCoversTheToolLeaveTheToolBeneathAlone) {
 }
 
 // A drag begun on a slider below the open panel stays the slider's while it
-// crosses the panel's edge and comes back.
+// crosses the panel, over Master Volume, and comes back; a right press begun
+// on the panel stays the panel's over the slider's right part.
 TEST_F(FrameLoopTest, ADragFromTheToolAcrossTheOpenPanelKeepsGoing) {
   tool::ToolSettings[200] = 1;  // layer 1 on, and with it its sliders
   At(1, tool_stage::KeyDown(9));
   Click(14, 19, 100, 328);  // "Hue Randomness", below the panel's edge at 320
-  PointerFor(16, 100, 300);
+  PointerFor(16, 560, 95);
   PointerFor(18, 200, 328);
-  Run(20);
+  PointerFor(21, 200, 300);
+  At(21, Event(InputEvent::kMouseDown, 2, 200, 300));
+  PointerFor(23, 210, 328);
+  At(25, tool_stage::MouseUp(2));
+  Run(25);
   EXPECT_EQ(tool::ToolSettings[214], (200 - 82) * 255 / 148);
+  EXPECT_EQ(engine::EngineSettings[11], 50);
 }
 
 // Rows out of sight cost no draws: with more presets than the budget, it
