@@ -14,10 +14,10 @@ constexpr int32_t kCallsBetweenRepeats = 8;
 constexpr int32_t kCursorBlinkMs = 600;
 
 // Takes at most one typed character per call, so fast typing is taken up
-// over several frames.
+// over several frames; one beyond the first plane comes whole.
 void AppendTypedCharacter(Text& text) {
-  int32_t c = fw_get_char();
-  if (c >= 32) text += rt_string_from_char(c);
+  const Text typed = platform::TakeTypedCharacter();
+  if (!typed.empty() && typed[0] >= 32) text += typed;
 }
 
 // A character beyond the first plane goes whole: half of one would make a

@@ -151,6 +151,22 @@ int32_t fw_get_char() {
   return code;
 }
 
+Text platform::TakeTypedCharacter() {
+  PumpInput();
+  std::deque<int32_t>& typed = State().typed;
+  while (!typed.empty()) {
+    const auto unit = char16_t(typed.front());
+    typed.pop_front();
+    if (!IsHighSurrogate(unit) && !IsLowSurrogate(unit)) return Text(1, unit);
+    if (IsHighSurrogate(unit) && !typed.empty() && IsLowSurrogate(char16_t(typed.front()))) {
+      const auto low = char16_t(typed.front());
+      typed.pop_front();
+      return Text{unit, low};
+    }
+  }
+  return Text();
+}
+
 void fw_flush_keys() {
   PumpInput();
   platform::InputState& state = platform::State();

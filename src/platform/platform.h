@@ -599,6 +599,12 @@ constexpr int32_t kRightAlt = 165;
 int32_t fw_key_down(int32_t key);
 int32_t fw_key_hit(int32_t key);
 int32_t fw_get_char();
+namespace platform {
+// The next typed character whole, a surrogate pair as one; "" when none is
+// queued. A lone half, as a full queue may leave one, is no character and
+// is dropped, so that no text takes half of one.
+Text TakeTypedCharacter();
+}  // namespace platform
 void fw_flush_keys();
 int32_t fw_mouse_down(int32_t button);
 int32_t fw_mouse_hit(int32_t button);
