@@ -339,6 +339,7 @@ int RenameNotingTheName(const char* from, const char* to) {
   return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
 int Refuse(const char*, const char*) { return errno = EOPNOTSUPP, -1; }
+int RefuseAsNfsDoes(const char*, const char*) { return errno = EINVAL, -1; }
 
 }  // namespace
 
@@ -349,7 +350,7 @@ TEST_F(Files, ANewFileTakesAFreeNameWholeAndNeverATakenOne) {
   using Move = int (*)(const char*, const char*);
   const Move usual = platform::rename_no_replace;
   const std::pair<Move, Move> file_systems[] = {
-      {RenameNotingTheName, ::link}, {Refuse, ::link}, {Refuse, Refuse}};
+      {RenameNotingTheName, ::link}, {RefuseAsNfsDoes, ::link}, {Refuse, Refuse}};
   for (auto [rename, link] : file_systems) {
     platform::rename_no_replace = rename, platform::hard_link = link;
     WriteBytes("taken.png", "theirs");
