@@ -152,17 +152,11 @@ int32_t fw_get_char() {
 }
 
 Text platform::TakeTypedCharacter() {
-  PumpInput();
-  std::deque<int32_t>& typed = State().typed;
-  while (!typed.empty()) {
-    const auto unit = char16_t(typed.front());
-    typed.pop_front();
-    if (!IsHighSurrogate(unit) && !IsLowSurrogate(unit)) return Text(1, unit);
-    if (IsHighSurrogate(unit) && !typed.empty() && IsLowSurrogate(char16_t(typed.front()))) {
-      const auto low = char16_t(typed.front());
-      typed.pop_front();
-      return Text{unit, low};
-    }
+  const std::deque<int32_t>& typed = State().typed;
+  for (int32_t unit = fw_get_char(); unit != 0; unit = fw_get_char()) {
+    if (!IsHighSurrogate(unit) && !IsLowSurrogate(unit)) return Text(1, char16_t(unit));
+    if (IsHighSurrogate(unit) && !typed.empty() && IsLowSurrogate(typed.front()))
+      return Text{char16_t(unit), char16_t(fw_get_char())};
   }
   return Text();
 }

@@ -161,9 +161,8 @@ class FileBeingSaved {
   bool Write(const void* bytes, size_t size);
   // Every byte written and flushed to disk, the file still under its
   // temporary name; true when all reached it. A save of several files
-  // finishes each before it moves any, so that a failing disk moves none.
-  // A write after it fails, and so does the commit; a commit finishes a file
-  // not yet finished.
+  // finishes them all before it moves any. Writes after it fail, and so
+  // does the commit.
   bool Finish();
 
  protected:
